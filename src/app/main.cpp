@@ -1,0 +1,2 @@
+// tarnisk: the viewer's entry point.
+int main() { return 0; }

@@ -1,0 +1,2 @@
+// Viewer library.
+namespace tarnisk_ui {}

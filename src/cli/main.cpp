@@ -1,0 +1,2 @@
+// tarnisk-cli entry point.
+int main() { return 0; }

@@ -1,0 +1,180 @@
+// Decimal conversion: the value's first 18 significant digits, then rounding half
+// away from zero at the place a format asks for.
+#include "image/NumberFormat.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Decimal digits of |v|: v = 0.d1d2d3... x 10^exponent.
+struct Decimal {
+  bool negative = false;
+  std::string digits;  // no leading zeros; empty for zero
+  int exponent = 0;
+};
+
+Decimal ToDecimal(double v) {
+  Decimal d;
+  if (v == 0 || !std::isfinite(v)) return d;
+  d.negative = v < 0;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17e", std::fabs(v));  // 18 significant digits
+  std::string s(buf);
+  const size_t e = s.find('e');
+  d.digits = s.substr(0, 1) + s.substr(2, e - 2);
+  d.exponent = std::atoi(s.c_str() + e + 1) + 1;
+  return d;
+}
+
+// Keeps `count` significant digits (count may be <= 0), rounding half away from zero.
+void RoundDigits(Decimal& d, int count) {
+  if (d.digits.empty()) return;
+  if (count >= static_cast<int>(d.digits.size())) return;
+  if (count < 0) {
+    d.digits.clear();
+    return;
+  }
+  const bool up = d.digits[count] >= '5';
+  d.digits.resize(count);
+  if (up) {
+    int i = count - 1;
+    while (i >= 0 && d.digits[i] == '9') {
+      d.digits[i] = '0';
+      --i;
+    }
+    if (i < 0) {
+      // All nines carried over: 0.999.. -> 1.0, one place further left.
+      d.digits.assign(1, '1');
+      ++d.exponent;
+    } else {
+      ++d.digits[i];
+    }
+  }
+  while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+}
+
+// General scientific form: "1.235E4", "1E-5".
+std::string Scientific(const Decimal& d, char sep) {
+  if (d.digits.empty()) return "0";
+  std::string out = d.negative ? "-" : "";
+  out += d.digits[0];
+  if (d.digits.size() > 1) {
+    out += sep;
+    out += d.digits.substr(1);
+  }
+  out += 'E';
+  out += std::to_string(d.exponent - 1);
+  return out;
+}
+
+std::string NonFinite(double v) {
+  if (std::isnan(v)) return "NAN";
+  return v < 0 ? "-INF" : "INF";
+}
+
+}  // namespace
+
+std::string FormatFixed(double value, int precision, int digits, char sep) {
+  if (!std::isfinite(value)) return NonFinite(value);
+  if (digits < 0) digits = 0;
+  if (digits > 18) digits = 18;
+  Decimal d = ToDecimal(value);
+  int count = precision;
+  if (d.exponent + digits < count) count = d.exponent + digits;
+  RoundDigits(d, count);
+  if (d.digits.empty()) {
+    // Rounded away entirely: zero with the requested decimals.
+    std::string out = "0";
+    if (digits > 0) out += sep + std::string(digits, '0');
+    return out;
+  }
+  if (d.exponent > precision) {
+    Decimal g = ToDecimal(value);
+    RoundDigits(g, precision);
+    return Scientific(g, sep);
+  }
+  std::string out = d.negative ? "-" : "";
+  if (d.exponent <= 0) {
+    out += '0';
+  } else {
+    for (int i = 0; i < d.exponent; ++i)
+      out += i < static_cast<int>(d.digits.size()) ? d.digits[i] : '0';
+  }
+  if (digits > 0) {
+    out += sep;
+    for (int i = 0; i < digits; ++i) {
+      const int k = d.exponent + i;  // index into digits
+      out += (k >= 0 && k < static_cast<int>(d.digits.size())) ? d.digits[k] : '0';
+    }
+  }
+  return out;
+}
+
+std::string FormatValue(int Digits, double Value, char sep) {
+  if (Value == 0) return "0";
+  if (!std::isfinite(Value)) return NonFinite(Value);
+  const int e = static_cast<int>(std::trunc(std::log10(std::fabs(Value))));
+  if (e > 4 || e < -4) {
+    // Exponent form: 3 significant digits, sign of the exponent always written.
+    Decimal d = ToDecimal(Value);
+    RoundDigits(d, 3);
+    std::string m = d.digits;
+    m.resize(3, '0');
+    const int exp = d.exponent - 1;
+    std::string out = d.negative ? "-" : "";
+    out += m[0];
+    out += sep;
+    out += m.substr(1);
+    out += exp < 0 ? "E-" : "E+";
+    out += std::to_string(exp < 0 ? -exp : exp);
+    return out;
+  }
+  return FormatFixed(Value, 4, Digits - e, sep);
+}
+
+std::string FormatGeneral(double value, char sep) {
+  if (value == 0) return "0";
+  if (!std::isfinite(value)) return NonFinite(value);
+  Decimal d = ToDecimal(value);
+  RoundDigits(d, 15);
+  const double a = std::fabs(value);
+  if (a < 0.0001 || d.exponent > 15) return Scientific(d, sep);
+  std::string out = d.negative ? "-" : "";
+  const int n = static_cast<int>(d.digits.size());
+  if (d.exponent <= 0) {
+    out += '0';
+    out += sep;
+    out += std::string(-d.exponent, '0');
+    out += d.digits;
+    return out;
+  }
+  for (int i = 0; i < d.exponent; ++i) out += i < n ? d.digits[i] : '0';
+  if (n > d.exponent) {
+    out += sep;
+    out += d.digits.substr(d.exponent);
+  }
+  return out;
+}
+
+bool ParseNumber(const std::string& text, double& value, char sep) {
+  size_t b = 0, e = text.size();
+  while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
+  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+  if (b == e) return false;
+  std::string t = text.substr(b, e - b);
+  for (char& ch : t)
+    if (ch == sep || ch == ',') ch = '.';
+  // Only plain decimal numbers: no hex, no "inf"/"nan".
+  for (char ch : t)
+    if (!((ch >= '0' && ch <= '9') || ch == '.' || ch == '-' || ch == '+' || ch == 'e' || ch == 'E'))
+      return false;
+  errno = 0;
+  char* end = nullptr;
+  const double v = std::strtod(t.c_str(), &end);
+  if (end != t.c_str() + t.size() || errno == ERANGE) return false;
+  value = v;
+  return true;
+}

@@ -1,0 +1,18 @@
+// TImageDoc: picture creation and rendering with the value texts.
+#include "image/TImageDoc.h"
+
+#include "image/NumberFormat.h"
+
+bool TImageDoc::CreatePicture(int columns, int rows) {
+  Picture = std::make_unique<TVKMPicture>(&Msgs());
+  Picture->SetSize(columns, rows);
+  Image1.SetSize(Picture->Columns, Picture->Rows);
+  return true;
+}
+
+void TImageDoc::Render(char sep) {
+  if (!HasImage()) return;
+  Picture->Render(Image1);
+  MinText = FormatFixed(Picture->Min, 4, 3, sep);
+  MaxText = FormatFixed(Picture->Max, 4, 3, sep);
+}

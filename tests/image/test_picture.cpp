@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "image/TVKMPicture.h"
+#include "support/RecordingMessages.h"
+
+TEST(TVKMPicture, CreateIsEmpty) {
+  TVKMPicture p;
+  EXPECT_EQ(p.Rows, 0);
+  EXPECT_EQ(p.Columns, 0);
+  EXPECT_FALSE(p.HasMatrix());
+  EXPECT_TRUE(p.RowTable.empty());
+  EXPECT_FALSE(p.Transformed);
+  EXPECT_EQ(p.ScanPara.PhysUnit, "");
+  EXPECT_EQ(p.ScanPara.Scale, 0.0f);
+  EXPECT_EQ(p.ColourTable.palVersion, 0x300);
+  EXPECT_EQ(p.ColourTable.palNumEntries, 256);
+}
+
+TEST(TVKMPicture, SetSizeGivesZeroFilledContiguousRows) {
+  RecordingMessages m;
+  TVKMPicture p(&m);
+  p.SetSize(3, 2);
+  ASSERT_TRUE(p.HasMatrix());
+  EXPECT_EQ(p.Columns, 3);
+  EXPECT_EQ(p.Rows, 2);
+  ASSERT_EQ(p.RowTable.size(), 2u);
+  EXPECT_EQ(reinterpret_cast<char*>(p.RowTable[1]) - reinterpret_cast<char*>(p.RowTable[0]), 12);
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(p.RowTable[r][c], 0.0f);
+  EXPECT_EQ(p.Bitmap.Width, 3);
+  EXPECT_EQ(p.Bitmap.Height, 2);
+  EXPECT_TRUE(m.shown.empty());
+}
+
+TEST(TVKMPicture, SecondSetSizeDiscardsValuesAndClearsTransformed) {
+  TVKMPicture p;
+  p.SetSize(4, 4);
+  p.RowTable[2][3] = 7;
+  p.Transformed = true;
+  p.SetSize(4, 4);
+  EXPECT_EQ(p.RowTable[2][3], 0.0f);
+  EXPECT_FALSE(p.Transformed);
+}
+
+TEST(TVKMPicture, ZeroColumnsIsValidAndReadsZero) {
+  RecordingMessages m;
+  TVKMPicture p(&m);
+  p.SetSize(0, 5);
+  EXPECT_TRUE(p.HasMatrix());
+  EXPECT_EQ(p.Rows, 5);
+  EXPECT_TRUE(m.shown.empty());
+  p.ComputeMinMax();
+  EXPECT_EQ(p.Min, 0.0f);
+  EXPECT_EQ(p.Max, 0.0f);
+}
+
+TEST(TVKMPicture, FailedSetSizeLeavesConsistentEmptyPicture) {
+  RecordingMessages m;
+  TVKMPicture p(&m);
+  p.SetSize(10, 10);
+  p.SetSize(5, 0);
+  ASSERT_EQ(m.Texts(), std::vector<std::string>{"Can\u00b4t get memory!"});
+  EXPECT_FALSE(p.HasMatrix());
+  EXPECT_EQ(p.Rows, 0);
+  EXPECT_EQ(p.Columns, 0);
+  EXPECT_TRUE(p.RowTable.empty());
+
+  p.SetSize(10, 10);
+  p.SetSize(-1, 4);
+  EXPECT_EQ(m.shown.back().text, "Picture too small!");
+  EXPECT_EQ(m.shown.back().kind, TMsgDlgType::mtInformation);
+  EXPECT_FALSE(p.HasMatrix());
+  EXPECT_EQ(p.Rows, 0);
+  EXPECT_EQ(p.Columns, 0);
+}
+
+TEST(TVKMPicture, LargestPictureIs514AndLargerIsRefused) {
+  RecordingMessages m;
+  TVKMPicture p(&m);
+  p.SetSize(514, 514);
+  EXPECT_TRUE(p.HasMatrix());
+  EXPECT_TRUE(m.shown.empty());
+  p.RowTable[513][513] = 1;
+  p.SetSize(515, 10);
+  EXPECT_FALSE(p.HasMatrix());
+  EXPECT_EQ(p.Columns, 0);
+  ASSERT_EQ(m.shown.size(), 1u);
+  p.SetSize(10, 515);
+  EXPECT_FALSE(p.HasMatrix());
+  EXPECT_EQ(m.shown.size(), 2u);
+}
+
+TEST(TVKMPicture, ComputeMinMax) {
+  TVKMPicture p;
+  p.SetSize(3, 2);
+  p.RowTable[0][0] = 5;
+  p.RowTable[0][1] = -2.5f;
+  p.RowTable[1][2] = 9;
+  p.ComputeMinMax();
+  EXPECT_EQ(p.Min, -2.5f);
+  EXPECT_EQ(p.Max, 9.0f);
+}
+
+TEST(TVKMPicture, ScanParaCopyHasItsOwnTexts) {
+  TScanPara a;
+  a.PhysUnit = "nm";
+  TScanPara b = a;
+  b.PhysUnit = "pA";
+  EXPECT_EQ(a.PhysUnit, "nm");
+}
+
+TEST(ColourTable, DefaultEntries) {
+  const auto t = DefaultColourTable();
+  struct S {
+    int i, r, g, b;
+  };
+  for (const S s : {S{0, 12, 0, 24}, S{55, 157, 35, 28}, S{56, 159, 37, 28}, S{100, 206, 92, 40},
+                    S{128, 223, 132, 52}, S{164, 231, 181, 68}, S{165, 234, 183, 72},
+                    S{200, 235, 222, 92}, S{255, 236, 248, 136}}) {
+    EXPECT_EQ(t[s.i].peRed, s.r) << s.i;
+    EXPECT_EQ(t[s.i].peGreen, s.g) << s.i;
+    EXPECT_EQ(t[s.i].peBlue, s.b) << s.i;
+  }
+  for (const auto& e : t) EXPECT_EQ(e.peFlags, 1);
+  // Blue moves in steps of 4.
+  for (const auto& e : t) EXPECT_EQ(e.peBlue % 4, 0);
+  TVKMPicture p;
+  EXPECT_EQ(p.ColourTable.palPalEntry, t);
+}
+
+TEST(Render, MapsRangeOntoIndicesRowZeroAtBottom) {
+  TVKMPicture p;
+  p.SetSize(3, 2);
+  p.RowTable[0][0] = 0;
+  p.RowTable[0][1] = 1;
+  p.RowTable[0][2] = 0.5f;  // 127.5 -> 128 (half to even)
+  p.RowTable[1][0] = 1;
+  TBitmap8 out;
+  p.Render(out);
+  EXPECT_EQ(p.Factor, 255.0f);
+  ASSERT_EQ(out.Width, 3);
+  ASSERT_EQ(out.Height, 2);
+  // Matrix row 0 is the bottom line (line 1), row 1 the top line (line 0).
+  EXPECT_EQ(out.ScanLine(1)[0], 0);
+  EXPECT_EQ(out.ScanLine(1)[1], 255);
+  EXPECT_EQ(out.ScanLine(1)[2], 128);
+  EXPECT_EQ(out.ScanLine(0)[0], 255);
+  EXPECT_EQ(out.ScanLine(0)[1], 0);
+  EXPECT_EQ(out.Palette, p.ColourTable.palPalEntry);
+}
+
+TEST(Render, HalfwayRoundsToEven) {
+  EXPECT_EQ(ValueToIndex(2.5f, 0, 1), 2);
+  EXPECT_EQ(ValueToIndex(3.5f, 0, 1), 4);
+  EXPECT_EQ(ValueToIndex(300, 0, 1), 255);
+  EXPECT_EQ(ValueToIndex(-3, 0, 1), 0);
+}
+
+TEST(Render, FlatImageHasFactorOneAndIndexZero) {
+  TVKMPicture p;
+  p.SetSize(4, 4);
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) p.RowTable[r][c] = 3.25f;
+  TBitmap8 out;
+  p.Render(out);
+  EXPECT_EQ(p.Min, p.Max);
+  EXPECT_EQ(p.Factor, 1.0f);
+  for (uint8_t v : out.Pixels) EXPECT_EQ(v, 0);
+}
+
+TEST(Render, TakesColourTableAtEveryRender) {
+  TVKMPicture p;
+  p.SetSize(2, 1);
+  TBitmap8 out;
+  p.Render(out);
+  p.ColourTable.palPalEntry[7] = {1, 2, 3, 1};
+  p.Render(out);
+  EXPECT_EQ(out.Palette[7], (TPaletteEntry{1, 2, 3, 1}));
+}
+
+TEST(Render, WithoutMatrixDoesNothing) {
+  TVKMPicture p;
+  TBitmap8 out;
+  out.SetSize(2, 2);
+  p.Render(out);
+  EXPECT_EQ(out.Width, 2);
+}
