@@ -6,6 +6,7 @@
 #include "app/core/IniFile.h"
 #include "app/core/SettingsKeys.h"
 #include "formats/FileType.h"
+#include "formats/OpenReaders.h"
 
 namespace {
 
@@ -27,12 +28,20 @@ void OpenFile(const std::string& fileName, TDocumentHost& host, TIniFile* settin
     settings->WriteString(settings::kSave, "Path", folder);
   }
   const TFileType type = FileTypeOf(fileName);
-  if (type == TFileType::Unknown) {
-    host.Msgs().ShowMessage("Unknown file type", TMsgDlgType::mtError, "Error");
-    return;
+  switch (type) {
+    case TFileType::Unknown:
+      host.Msgs().ShowMessage("Unknown file type", TMsgDlgType::mtError, "Error");
+      return;
+    case TFileType::Omicron:
+      OpenOmicronFile(fileName, host);
+      return;
+    case TFileType::Native:
+      OpenNativeFile(fileName, host);
+      return;
+    case TFileType::Bitmap:
+    case TFileType::Burleigh:
+    case TFileType::TopoMetrix:
+      OpenSingleImageFile(fileName, type, host);
+      return;
   }
-  // Readers are added format by format; a known type without one says so.
-  host.Msgs().ShowMessage(std::string("Reading ") + FileTypeName(type) +
-                              " files is not available in this version.",
-                          TMsgDlgType::mtInformation);
 }

@@ -1,2 +1,0 @@
-// Viewer library.
-namespace tarnisk_ui {}

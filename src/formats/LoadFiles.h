@@ -1,0 +1,46 @@
+// TLoadFiles: the loader of one open command. It holds the chosen file, its
+// parameter text, the list of channel data files and the header's scan parameters,
+// and carries the native, Burleigh, TopoMetrix and bitmap readers (each reader's
+// code lives in the file of its format).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "image/Messages.h"
+#include "image/TImageDoc.h"
+#include "image/TVKMPicture.h"
+
+inline constexpr int kMaxChannels = 16;
+
+class TLoadFiles {
+ public:
+  explicit TLoadFiles(const std::string& FileName, Messages* messages = nullptr);
+
+  // FileNames[1] is the chosen file; ReadHeader fills 1..FileCount with the
+  // channel data files of a native parameter file.
+  std::array<std::string, kMaxChannels + 1> FileNames;
+  int FileCount = 0;
+  std::string Version;   // "1", "1.01" or "1.10" after ReadHeader
+  std::string Caption;   // caption of the channel read last, or empty
+  TScanPara ScanPara;    // the header's scan parameters
+
+  // Native format (NativeFormat.cpp). Each reader returns false when it failed
+  // (after saying why); the window then has no usable image.
+  bool ReadHeader();
+  bool ReadChannelV1(TImageDoc& window, int i);
+  bool ReadChannelV110(TImageDoc& window, int i);
+  // Every line of the chosen file becomes a line of the window's information text.
+  void CopyParameterText(TImageDoc& window);
+
+  // Single-image formats, each in its own file.
+  bool ReadBitmap(TImageDoc& window);      // Bitmap.cpp
+  bool ReadBurleigh(TImageDoc& window);    // Burleigh.cpp
+  bool ReadTopoMetrix(TImageDoc& window);  // TopoMetrix.cpp
+
+  Messages& Msgs() const { return messages_ ? *messages_ : DefaultMessages(); }
+
+ private:
+  Messages* messages_;
+};

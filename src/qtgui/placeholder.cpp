@@ -1,2 +1,0 @@
-// Qt glue shared by the viewer and the CLI.
-namespace tarnisk_qtgui {}
