@@ -1,0 +1,72 @@
+// Rescale dialog: edit states, number texts and the rescaling of a picture.
+#include "process/Rescale.h"
+
+#include <cmath>
+
+#include "image/NumberFormat.h"
+
+bool RescalePicture(TVKMPicture& picture, double x, double y, double z, const std::string& xUnit,
+                    const std::string& yUnit, const std::string& zUnit) {
+  picture.ScanPara.XScanRange = static_cast<float>(x);
+  picture.ScanPara.YScanRange = static_cast<float>(y);
+  picture.ScanPara.XPhysUnit = xUnit;
+  picture.ScanPara.YPhysUnit = yUnit;
+  picture.ScanPara.PhysUnit = zUnit;
+
+  if (!picture.HasMatrix()) return false;
+  const long double zl = z;
+  const long double d =
+      static_cast<long double>(picture.Max) - static_cast<long double>(picture.Min);
+  // A flat picture has no range to stretch: z / d does not exist, so its values
+  // stay rather than turning into infinities or NaNs.
+  if (d == 0 || !std::isfinite(d)) return false;
+  if (!(std::fabs(zl - d) > zl / 1000)) return false;
+  const long double factor = zl / d;
+  float* p = picture.Data();
+  const size_t n = picture.ValueCount();
+  for (size_t i = 0; i < n; ++i) p[i] = static_cast<float>(static_cast<long double>(p[i]) * factor);
+  return true;
+}
+
+void TAxesModel::FormShow(const TVKMPicture& picture, char sep) {
+  Edit1.Text = FormatGeneral(picture.ScanPara.XScanRange, sep);
+  Edit2.Text = FormatGeneral(picture.ScanPara.YScanRange, sep);
+  const long double d =
+      static_cast<long double>(picture.Max) - static_cast<long double>(picture.Min);
+  Edit3.Text = FormatGeneral(static_cast<double>(d), sep);
+  Edit4 = picture.ScanPara.XPhysUnit;
+  Edit5 = picture.ScanPara.YPhysUnit;
+  Edit6 = picture.ScanPara.PhysUnit;
+}
+
+void TAxesModel::EditKeyDown(TNumberEdit& edit) {
+  edit.State = TEditState::Silver;
+}
+
+bool TAxesModel::EditEnter(TNumberEdit& edit, char sep) {
+  double v = 0;
+  if (!ParseNumber(edit.Text, v, sep)) {
+    edit.State = TEditState::Red;
+    return false;
+  }
+  edit.Text = FormatGeneral(v, sep);
+  edit.State = TEditState::White;
+  return true;
+}
+
+TAxesOkResult TAxesModel::BitBtn2Click(TVKMPicture* picture, Messages& messages, char sep) {
+  if (Edit1.State == TEditState::Red || Edit2.State == TEditState::Red ||
+      Edit3.State == TEditState::Red) {
+    messages.ShowMessage("Please confirm all values first!");
+    return TAxesOkResult::Refused;
+  }
+  double values[3] = {0, 0, 0};
+  TNumberEdit* edits[3] = {&Edit1, &Edit2, &Edit3};
+  for (int i = 0; i < 3; ++i) {
+    edits[i]->State = TEditState::Red;
+    if (!ParseNumber(edits[i]->Text, values[i], sep)) return TAxesOkResult::ParseFailed;
+    edits[i]->State = TEditState::White;
+  }
+  if (picture) RescalePicture(*picture, values[0], values[1], values[2], Edit4, Edit5, Edit6);
+  return TAxesOkResult::Applied;
+}
