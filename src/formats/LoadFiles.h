@@ -14,6 +14,18 @@
 
 inline constexpr int kMaxChannels = 16;
 
+// A whole file held in memory with a read position (the parameter text, one data
+// file at a time).
+struct TByteStream {
+  std::string Bytes;
+  size_t Position = 0;
+
+  size_t Size() const { return Bytes.size(); }
+  bool AtEnd() const { return Position >= Bytes.size(); }
+  // Replaces the contents by the file's bytes, position 0; false when unreadable.
+  bool LoadFromFile(const std::string& path);
+};
+
 class TLoadFiles {
  public:
   explicit TLoadFiles(const std::string& FileName, Messages* messages = nullptr);
@@ -22,9 +34,14 @@ class TLoadFiles {
   // channel data files of a native parameter file.
   std::array<std::string, kMaxChannels + 1> FileNames;
   int FileCount = 0;
-  std::string Version;   // "1", "1.01" or "1.10" after ReadHeader
-  std::string Caption;   // caption of the channel read last, or empty
-  TScanPara ScanPara;    // the header's scan parameters
+  std::string Version;        // "1", "1.01" or "1.10" after ReadHeader
+  std::string Caption;        // caption of the channel read last, or empty
+  TScanPara ScanPara;         // the header's scan parameters
+  std::string FileName;       // full path of the chosen file
+  std::string ParamFileName;  // the same path; the parameter text is loaded from it
+  std::string Directory;      // FileName up to and including its last separator
+  TByteStream ParamStream;    // the whole parameter file (ReadHeader)
+  TByteStream DataStream;     // one whole data file at a time
 
   // Native format (NativeFormat.cpp). Each reader returns false when it failed
   // (after saying why); the window then has no usable image.
@@ -33,6 +50,13 @@ class TLoadFiles {
   bool ReadChannelV110(TImageDoc& window, int i);
   // Every line of the chosen file becomes a line of the window's information text.
   void CopyParameterText(TImageDoc& window);
+  // ReadHeader on a parameter text already in memory (no file is read).
+  bool ReadHeaderFrom(const std::string& text);
+
+  // Scanning primitives on ParamStream (NativeFormat.cpp).
+  bool FindText(const std::string& Key);
+  std::string ReadLine();
+  float ReadFloat();
 
   // Single-image formats, each in its own file.
   bool ReadBitmap(TImageDoc& window);      // Bitmap.cpp
@@ -43,4 +67,13 @@ class TLoadFiles {
 
  private:
   Messages* messages_;
+  bool paramLoaded_ = false;
+
+  bool ParseHeader();
+  bool ReadOldHeader();
+  bool ReadBlockHeader();
+  bool ReadPixelCount(const std::string& key, const char* axis, int32_t& count);
+  bool LoadDataFile(int i);
+  bool FillChannel(TImageDoc& window, int i, float scale);
+  void AddParameterLines(TImageDoc& window);
 };

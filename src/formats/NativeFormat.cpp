@@ -1,7 +1,407 @@
-// Native format reader (not built in yet: every call fails without a picture).
-#include "formats/LoadFiles.h"
+// Native format reader: the scanning primitives on the parameter text, the two
+// header layouts and the channel readers of TLoadFiles.
+#include "formats/NativeFormat.h"
 
-bool TLoadFiles::ReadHeader() { return false; }
-bool TLoadFiles::ReadChannelV1(TImageDoc&, int) { return false; }
-bool TLoadFiles::ReadChannelV110(TImageDoc&, int) { return false; }
-void TLoadFiles::CopyParameterText(TImageDoc&) {}
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "formats/LoadFiles.h"
+#include "image/NumberFormat.h"
+
+namespace {
+
+char UpperAscii(char ch) {
+  return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
+}
+
+bool EndsWith(const std::string& s, const char* tail) {
+  const size_t n = std::strlen(tail);
+  return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// Backslashes in names read from a file are folder separators too.
+std::string LocalPath(std::string path) {
+  for (char& ch : path)
+    if (ch == '\\') ch = '/';
+  return path;
+}
+
+}  // namespace
+
+bool ParseCount(const std::string& text, int32_t& value) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i == text.size()) return false;
+  bool negative = false;
+  if (text[i] == '+' || text[i] == '-') {
+    negative = text[i] == '-';
+    ++i;
+  }
+  if (i == text.size()) return false;
+  int64_t v = 0;
+  for (; i < text.size(); ++i) {
+    const char ch = text[i];
+    if (ch < '0' || ch > '9') return false;
+    v = v * 10 + (ch - '0');
+    if (v > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1) return false;
+  }
+  if (negative) v = -v;
+  if (v > std::numeric_limits<int32_t>::max() || v < std::numeric_limits<int32_t>::min())
+    return false;
+  value = static_cast<int32_t>(v);
+  return true;
+}
+
+bool TLoadFiles::FindText(const std::string& Key) {
+  if (Key.empty()) return true;
+  std::string key(Key);
+  for (char& ch : key) ch = UpperAscii(ch);
+  const std::string& bytes = ParamStream.Bytes;
+  const size_t size = bytes.size();
+  size_t& pos = ParamStream.Position;
+  if (pos > size) pos = size;
+  // Each round reads one new byte (after a mismatch the position goes back to just
+  // after the byte that matched the first character), so n rounds reach the end.
+  for (size_t n = size - pos; n > 0; --n) {
+    if (UpperAscii(bytes[pos++]) != key[0]) continue;
+    const size_t afterFirst = pos;
+    bool match = true;
+    for (size_t k = 1; k < key.size(); ++k) {
+      if (pos >= size) {
+        match = false;  // the key runs past the end of the text
+        break;
+      }
+      if (UpperAscii(bytes[pos++]) != key[k]) match = false;
+    }
+    if (match) return true;
+    pos = afterFirst;
+  }
+  pos = size;
+  return false;
+}
+
+std::string TLoadFiles::ReadLine() {
+  std::string line;
+  const std::string& bytes = ParamStream.Bytes;
+  size_t& pos = ParamStream.Position;
+  while (pos < bytes.size()) {
+    const unsigned char b = static_cast<unsigned char>(bytes[pos++]);
+    if (b == 13) break;
+    if (b > 13) line.push_back(static_cast<char>(b));
+  }
+  return line;
+}
+
+float TLoadFiles::ReadFloat() {
+  const std::string line = ReadLine();
+  const char sep = Msgs().DecimalSeparator();
+  std::string text = line;
+  size_t p = text.find('.');
+  if (p != std::string::npos) text[p] = sep;
+  p = text.find(',');
+  if (p != std::string::npos) text[p] = sep;
+  double v = 0;
+  // A number beyond the single range would become infinite and spoil every value
+  // it touches: it counts as not convertible.
+  if (!ParseNumber(text, v, sep) || !std::isfinite(static_cast<float>(v))) {
+    Msgs().ShowMessage("\"" + line + " is no valid float!\n 1 is assumed!",
+                       TMsgDlgType::mtInformation);
+    return 1.0f;
+  }
+  return static_cast<float>(v);
+}
+
+bool TLoadFiles::ReadHeader() {
+  FileCount = 0;
+  Version.clear();
+  if (!ParamStream.LoadFromFile(ParamFileName)) {
+    Msgs().ShowMessage("Cannot open file " + ParamFileName, TMsgDlgType::mtError);
+    return false;
+  }
+  paramLoaded_ = true;
+  return ParseHeader();
+}
+
+bool TLoadFiles::ReadHeaderFrom(const std::string& text) {
+  FileCount = 0;
+  Version.clear();
+  ParamStream.Bytes = text;
+  ParamStream.Position = 0;
+  paramLoaded_ = true;
+  return ParseHeader();
+}
+
+bool TLoadFiles::ParseHeader() {
+  ParamStream.Position = 0;
+  ScanPara = TScanPara{};
+  if (FindText("Version")) {
+    // Without ": " after the key there is no version value to read.
+    if (!FindText(": "))
+      Msgs().ShowMessage("No File-Version-Entry is found!", TMsgDlgType::mtError);
+    Version = ReadLine();
+  }
+  bool ok = false;
+  if (Version == "1" || Version == "1.01") {
+    ok = ReadOldHeader();
+  } else if (Version == "1.10") {
+    ok = ReadBlockHeader();
+  } else {
+    Msgs().ShowMessage("This File-Version is not supported!", TMsgDlgType::mtInformation);
+  }
+  if (!ok) FileCount = 0;
+  return FileCount > 0;
+}
+
+// Reads the count after `key` and its colon. A missing key, an empty value and 0
+// all mean "not found"; a value that is not a decimal integer is refused with its
+// own message instead of ending the load without a word.
+bool TLoadFiles::ReadPixelCount(const std::string& key, const char* axis, int32_t& count) {
+  count = 0;
+  std::string text;
+  if (FindText(key)) {
+    FindText(":");
+    text = ReadLine();
+  }
+  const bool blank = text.find_first_not_of(' ') == std::string::npos;
+  if (!blank && !ParseCount(text, count)) {
+    Msgs().ShowMessage("\"" + text + "\" is no valid integer!\nLoad aborted",
+                       TMsgDlgType::mtInformation);
+    count = 0;
+    return false;
+  }
+  if (count == 0) {
+    Msgs().ShowMessage(std::string("No Pixel in ") + axis + " found!\nLoad aborted",
+                       TMsgDlgType::mtInformation);
+    return false;
+  }
+  return true;
+}
+
+// Both counts must fit the picture's matrix; refusing them here opens no window
+// at all instead of a window that cannot get an image.
+static bool CheckSize(Messages& msgs, int32_t columns, int32_t rows) {
+  if (columns < 0 || rows < 0) {
+    msgs.ShowMessage("Picture too small!\nLoad aborted", TMsgDlgType::mtInformation);
+    return false;
+  }
+  if (columns > kMaxPictureSide || rows > kMaxPictureSide) {
+    msgs.ShowMessage("Picture too large! At most 514 x 514 points are possible.\nLoad aborted",
+                     TMsgDlgType::mtInformation);
+    return false;
+  }
+  return true;
+}
+
+bool TLoadFiles::ReadOldHeader() {
+  if (FindText("ScanRange")) {
+    FindText(":");
+    // The two characters third and second before the colon are the length unit.
+    size_t& pos = ParamStream.Position;
+    pos = pos >= 4 ? pos - 4 : 0;
+    std::string unit;
+    for (int k = 0; k < 2 && pos < ParamStream.Size(); ++k)
+      unit.push_back(ParamStream.Bytes[pos++]);
+    pos = std::min(pos + 2, ParamStream.Size());
+    ScanPara.XPhysUnit = ScanPara.YPhysUnit = unit;
+    ScanPara.XScanRange = ScanPara.YScanRange = ReadFloat();
+  } else {
+    ParamStream.Position = 0;
+    ScanPara.XScanRange = ScanPara.YScanRange = 1;
+  }
+  if (!ReadPixelCount("Pixel in X ", "X", ScanPara.xPixel)) return false;
+  if (!ReadPixelCount("Pixel in Y ", "Y", ScanPara.yPixel)) return false;
+  if (!CheckSize(Msgs(), ScanPara.xPixel, ScanPara.yPixel)) return false;
+
+  FindText("Files");
+  FindText("\r");
+  const int skip = Version == "1.01" ? 3 : 2;
+  FileCount = 1;
+  std::string name = ReadLine();
+  for (;;) {
+    FileNames[FileCount] = name;
+    for (int k = 0; k < skip; ++k) ReadLine();
+    ++FileCount;
+    name = ReadLine();
+    // At most 16 channels: the groups after the 16th are not read.
+    if (name.empty() || name[0] == ';' || ParamStream.AtEnd() || FileCount > kMaxChannels) break;
+  }
+  --FileCount;
+  return true;
+}
+
+bool TLoadFiles::ReadBlockHeader() {
+  ScanPara.XScanRange = 1;
+  if (FindText("XScanRange")) {
+    FindText(":");
+    ScanPara.XScanRange = ReadFloat();
+  }
+  ScanPara.YScanRange = 1;
+  if (FindText("YScanRange")) {
+    FindText(":");
+    ScanPara.YScanRange = ReadFloat();
+  }
+  if (FindText("XPhysUnit")) {
+    FindText(": ");
+    ScanPara.XPhysUnit = ReadLine();
+  }
+  if (FindText("YPhysUnit")) {
+    FindText(": ");
+    ScanPara.YPhysUnit = ReadLine();
+  }
+  if (!ReadPixelCount("xPixel", "X", ScanPara.xPixel)) return false;
+  if (!ReadPixelCount("yPixel", "Y", ScanPara.yPixel)) return false;
+  if (!CheckSize(Msgs(), ScanPara.xPixel, ScanPara.yPixel)) return false;
+
+  FileCount = 0;
+  // At most 16 channels: the blocks after the 16th are not read.
+  while (FileCount < kMaxChannels && FindText("FileDescBegin")) {
+    if (FindText("FileName")) {
+      FindText(": ");
+      ++FileCount;
+      FileNames[FileCount] = ReadLine();
+      FindText("FileDescEnd");
+    }
+  }
+  return true;
+}
+
+bool TLoadFiles::LoadDataFile(int i) {
+  if (i < 1 || i > FileCount || i > kMaxChannels) return false;
+  const std::string path = LocalPath(Directory + FileNames[i]);
+  if (!DataStream.LoadFromFile(path)) {
+    Msgs().ShowMessage("Cannot open file " + path, TMsgDlgType::mtError);
+    return false;
+  }
+  return true;
+}
+
+// Decodes DataStream into the window's new picture. Cells beyond the end of a short
+// data file stay 0; the user is told, since the image is then incomplete.
+bool TLoadFiles::FillChannel(TImageDoc& window, int i, float scale) {
+  TVKMPicture& pic = *window.Picture;
+  const std::string& name = FileNames[i];
+  const bool isInt = EndsWith(name, "int");
+  const bool isSin = EndsWith(name, "sin");
+  if (!isInt && !isSin) return true;  // other data files are not decoded: all zero
+  const int32_t rows = pic.Rows;
+  const int32_t cols = pic.Columns;
+  const size_t need = static_cast<size_t>(rows) * static_cast<size_t>(cols);
+  const size_t have = DataStream.Size() / 4;
+  const size_t n = have < need ? have : need;
+  const unsigned char* src = reinterpret_cast<const unsigned char*>(DataStream.Bytes.data());
+  const long double s = scale;
+  for (size_t k = 0; k < n; ++k) {
+    const unsigned char* b = src + 4 * k;
+    const uint32_t raw = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+                         (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    const size_t storedRow = k / static_cast<size_t>(cols);
+    const size_t c = k % static_cast<size_t>(cols);
+    long double v;
+    size_t r;
+    if (isInt) {
+      int32_t iv;
+      std::memcpy(&iv, &raw, 4);
+      v = static_cast<long double>(iv);
+      r = static_cast<size_t>(rows) - 1 - storedRow;  // the first stored row is the top row
+    } else {
+      float fv;
+      std::memcpy(&fv, &raw, 4);
+      v = static_cast<long double>(fv);
+      r = storedRow;
+    }
+    pic.RowTable[r][c] = static_cast<float>(v * s);
+  }
+  DataStream.Position = n * 4;
+  if (n < need) {
+    Msgs().ShowMessage("The data file " + name + " holds only " + std::to_string(n) + " of " +
+                           std::to_string(need) + " values; the others are set to 0.",
+                       TMsgDlgType::mtInformation);
+  }
+  return true;
+}
+
+void TLoadFiles::AddParameterLines(TImageDoc& window) {
+  ParamStream.Position = 0;
+  while (!ParamStream.AtEnd()) window.InfoText.push_back(ReadLine());
+}
+
+bool TLoadFiles::ReadChannelV1(TImageDoc& window, int i) {
+  if (!LoadDataFile(i)) return false;
+  window.CreatePicture(ScanPara.xPixel, ScanPara.yPixel);
+  if (!window.HasImage()) return false;
+  TVKMPicture& pic = *window.Picture;
+  pic.ScanPara = ScanPara;
+
+  ParamStream.Position = 0;
+  FindText(FileNames[i]);
+  FindText("\r");
+  Caption.clear();
+  if (Version == "1.01") Caption = ReadLine();
+  pic.ScanPara.Scale = ReadFloat();
+  pic.ScanPara.PhysUnit = ReadLine();
+  FillChannel(window, i, pic.ScanPara.Scale);
+  AddParameterLines(window);
+  return true;
+}
+
+bool TLoadFiles::ReadChannelV110(TImageDoc& window, int i) {
+  if (!LoadDataFile(i)) return false;
+  window.CreatePicture(ScanPara.xPixel, ScanPara.yPixel);
+  if (!window.HasImage()) return false;
+  TVKMPicture& pic = *window.Picture;
+  pic.ScanPara = ScanPara;
+
+  size_t& pos = ParamStream.Position;
+  pos = 0;
+  FindText(FileNames[i]);
+  FindText("\r");
+  const size_t start = pos;
+  FindText("FileDescEnd");
+  const size_t end = pos;
+  // A key belongs to this channel only when its search ends inside the block.
+  auto findInBlock = [&](const char* key) {
+    pos = start;
+    return FindText(key) && pos < end;
+  };
+
+  Caption.clear();
+  if (findInBlock("Caption")) {
+    FindText(": ");
+    Caption = ReadLine();
+  }
+  float scale = 1;
+  if (findInBlock("Scale")) {
+    FindText(": ");
+    scale = ReadFloat();
+  }
+  pic.ScanPara.Scale = scale;
+  if (findInBlock("PhysUnit")) {
+    FindText(": ");
+    pic.ScanPara.PhysUnit = ReadLine();
+  }
+  FillChannel(window, i, scale);
+  AddParameterLines(window);
+  return true;
+}
+
+void TLoadFiles::CopyParameterText(TImageDoc& window) {
+  if (!paramLoaded_) {
+    if (!ParamStream.LoadFromFile(ParamFileName)) return;
+    paramLoaded_ = true;
+  }
+  // Lines end at each line feed; a carriage return before it belongs to the line
+  // end, not to the text.
+  const std::string& bytes = ParamStream.Bytes;
+  size_t begin = 0;
+  while (begin < bytes.size()) {
+    size_t lf = bytes.find('\n', begin);
+    const size_t stop = lf == std::string::npos ? bytes.size() : lf;
+    size_t e = stop;
+    if (e > begin && bytes[e - 1] == '\r') --e;
+    window.InfoText.push_back(bytes.substr(begin, e - begin));
+    begin = stop + 1;
+  }
+}

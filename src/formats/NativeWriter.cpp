@@ -1,0 +1,240 @@
+// Native format writer: parameter text from the window's information text plus one
+// channel block, and the .sin/.int data file sized by the picture's matrix.
+#include "formats/NativeWriter.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <vector>
+
+#include "formats/LoadFiles.h"
+#include "image/NumberFormat.h"
+
+namespace {
+
+size_t FilePartStart(const std::string& name) {
+  const size_t sep = name.find_last_of("/\\");
+  return sep == std::string::npos ? 0 : sep + 1;
+}
+
+bool ContainsNoCase(const std::string& line, const char* key) {
+  const size_t n = std::strlen(key);
+  if (n == 0) return true;
+  auto up = [](char ch) { return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch; };
+  for (size_t i = 0; i + n <= line.size(); ++i) {
+    size_t k = 0;
+    while (k < n && up(line[i + k]) == up(key[k])) ++k;
+    if (k == n) return true;
+  }
+  return false;
+}
+
+// Control bytes would end or split a line when the file is read again.
+std::string CleanLine(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text)
+    if (static_cast<unsigned char>(ch) > 13) out.push_back(ch);
+  return out;
+}
+
+// Index of the first line at or after `from` that contains `key`; npos if none.
+size_t FindLine(const std::vector<std::string>& lines, size_t from, const char* key) {
+  for (size_t i = from; i < lines.size(); ++i)
+    if (ContainsNoCase(lines[i], key)) return i;
+  return std::string::npos;
+}
+
+// Marks the lines of a native header that the new header replaces: the version,
+// range, unit and size lines, and for the old layout also its list of data files
+// (it names files this save does not write).
+void MarkHeaderLines(const std::vector<std::string>& lines, const std::string& version,
+                     std::vector<bool>& drop) {
+  auto mark = [&](size_t from, const char* key) {
+    const size_t i = FindLine(lines, from, key);
+    if (i == std::string::npos) return from;
+    drop[i] = true;
+    return i + 1;
+  };
+  size_t at = mark(0, "Version");
+  if (version == "1.10") {
+    for (const char* key :
+         {"XScanRange", "YScanRange", "XPhysUnit", "YPhysUnit", "xPixel", "yPixel"})
+      at = mark(at, key);
+    return;
+  }
+  const size_t range = FindLine(lines, at, "ScanRange");
+  if (range != std::string::npos) {
+    drop[range] = true;
+    at = range + 1;
+  }
+  at = mark(at, "Pixel in X ");
+  at = mark(at, "Pixel in Y ");
+  const size_t files = FindLine(lines, at, "Files");
+  if (files == std::string::npos) return;
+  drop[files] = true;
+  for (size_t i = files + 1; i < lines.size(); ++i) {
+    if (lines[i].empty() || lines[i][0] == ';') break;
+    drop[i] = true;
+  }
+}
+
+bool SameText(float a, float b) {
+  return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+void AppendLine(std::string& text, const std::string& line) {
+  text += CleanLine(line);
+  text += "\r\n";
+}
+
+}  // namespace
+
+TNativeSaveNames NativeSaveNames(const std::string& FileName, TNativeKind Kind) {
+  const char* ext = Kind == TNativeKind::Int ? "int" : "sin";
+  const size_t dot = FileName.rfind('.');
+  const bool hasDot = dot != std::string::npos && dot >= FilePartStart(FileName);
+  const std::string stem = hasDot ? FileName.substr(0, dot) : FileName;
+  const std::string chosenExt = hasDot ? FileName.substr(dot + 1) : std::string();
+  TNativeSaveNames names;
+  names.DataFile = stem + "." + ext;
+  if (chosenExt.empty() || chosenExt == "sin" || chosenExt == "int")
+    names.ParamFile = stem + ".txt";
+  else
+    names.ParamFile = FileName;
+  return names;
+}
+
+std::string NativeParameterText(const TImageDoc& window, const std::string& dataName,
+                                TNativeKind Kind, char sep) {
+  const TVKMPicture* pic = window.Picture.get();
+  const TScanPara para = pic ? pic->ScanPara : TScanPara{};
+  const int32_t columns = pic ? pic->Columns : 0;
+  const int32_t rows = pic ? pic->Rows : 0;
+
+  std::vector<std::string> lines;
+  for (const std::string& line : window.InfoText) {
+    if (ContainsNoCase(line, "FileDescBegin")) break;
+    lines.push_back(line);
+  }
+  std::string kept;
+  for (const std::string& line : lines) AppendLine(kept, line);
+
+  // The information text is kept as it is when it already is a block-layout header
+  // that describes this picture. Otherwise (another format, the old layout, a
+  // cropped or rescaled picture) the version, ranges, units and sizes are written
+  // from the picture, so that the file reads back as the image that was saved.
+  SilentMessages quiet(sep);
+  TLoadFiles probe(std::string(), &quiet);
+  probe.ReadHeaderFrom(kept);
+  const TScanPara& h = probe.ScanPara;
+  const bool headerFits =
+      probe.Version == "1.10" && h.xPixel == columns && h.yPixel == rows &&
+      SameText(h.XScanRange, para.XScanRange) && SameText(h.YScanRange, para.YScanRange) &&
+      h.XPhysUnit == CleanLine(para.XPhysUnit) && h.YPhysUnit == CleanLine(para.YPhysUnit);
+
+  std::string text;
+  if (headerFits) {
+    text = kept;
+  } else {
+    std::vector<bool> drop(lines.size(), false);
+    if (probe.Version == "1" || probe.Version == "1.01" || probe.Version == "1.10")
+      MarkHeaderLines(lines, probe.Version, drop);
+    AppendLine(text, "Version    : 1.10");
+    AppendLine(text, "XScanRange : " + FormatGeneral(para.XScanRange, sep));
+    AppendLine(text, "YScanRange : " + FormatGeneral(para.YScanRange, sep));
+    AppendLine(text, "XPhysUnit  : " + para.XPhysUnit);
+    AppendLine(text, "YPhysUnit  : " + para.YPhysUnit);
+    AppendLine(text, "xPixel     : " + std::to_string(columns));
+    AppendLine(text, "yPixel     : " + std::to_string(rows));
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (!drop[i]) AppendLine(text, lines[i]);
+  }
+
+  AppendLine(text, "FileDescBegin");
+  AppendLine(text, "FileName : " + dataName);
+  AppendLine(text, "Caption  : " + window.ChannelCaption);
+  if (Kind == TNativeKind::Int)
+    AppendLine(text, "Scale    : " + FormatGeneral(para.Scale, sep));
+  else
+    AppendLine(text, "Scale    : 1");
+  AppendLine(text, "PhysUnit : " + para.PhysUnit);
+  AppendLine(text, "FileDescEnd");
+  return text;
+}
+
+bool WriteNativeFiles(const TImageDoc& window, const std::string& FileName, TNativeKind Kind,
+                      Messages& msgs) {
+  const TNativeSaveNames names = NativeSaveNames(FileName, Kind);
+  std::error_code ec;
+  if (std::filesystem::exists(names.ParamFile, ec)) {
+    msgs.ShowMessage("File exists! Abort!", TMsgDlgType::mtInformation);
+    return false;
+  }
+  const std::string dataName = names.DataFile.substr(FilePartStart(names.DataFile));
+  const std::string text = NativeParameterText(window, dataName, Kind, msgs.DecimalSeparator());
+  {
+    std::ofstream out(names.ParamFile, std::ios::binary);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+      msgs.ShowMessage("Cannot write file " + names.ParamFile, TMsgDlgType::mtError);
+      return false;
+    }
+  }
+
+  // The data file follows the matrix, row by row: singles from row 0 up, integers
+  // from the last row down (the order in which the reader fills them).
+  std::string bytes;
+  bool converted = true;
+  const TVKMPicture* pic = window.Picture.get();
+  if (pic && pic->HasMatrix()) {
+    const int32_t rows = pic->Rows;
+    const int32_t cols = pic->Columns;
+    bytes.reserve(static_cast<size_t>(rows) * static_cast<size_t>(cols) * 4);
+    const long double scale = pic->ScanPara.Scale;
+    for (int32_t k = 0; k < rows && converted; ++k) {
+      const int32_t r = Kind == TNativeKind::Int ? rows - 1 - k : k;
+      const float* row = pic->RowTable[r];
+      for (int32_t c = 0; c < cols; ++c) {
+        uint32_t raw;
+        if (Kind == TNativeKind::Int) {
+          // A quotient that is not a number or leaves the 32-bit range (a Scale of
+          // 0 or too small for the values) cannot be stored: rather than clamping it
+          // to a wrong number, the file ends before it and the user is told.
+          const long double q = std::nearbyint(static_cast<long double>(row[c]) / scale);
+          if (!std::isfinite(q) || q < static_cast<long double>(INT32_MIN) ||
+              q > static_cast<long double>(INT32_MAX)) {
+            converted = false;
+            break;
+          }
+          const int32_t iv = static_cast<int32_t>(q);
+          std::memcpy(&raw, &iv, 4);
+        } else {
+          std::memcpy(&raw, &row[c], 4);
+        }
+        const char b[4] = {static_cast<char>(raw & 0xFF), static_cast<char>((raw >> 8) & 0xFF),
+                           static_cast<char>((raw >> 16) & 0xFF),
+                           static_cast<char>((raw >> 24) & 0xFF)};
+        bytes.append(b, 4);
+      }
+    }
+  }
+  std::ofstream data(names.DataFile, std::ios::binary | std::ios::trunc);
+  data.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  data.close();
+  if (!converted || !data) {
+    msgs.ShowMessage("Error during saving data-file!", TMsgDlgType::mtInformation);
+    return false;
+  }
+  return true;
+}
+
+std::string ProposedSaveName(const std::string& ChannelName) {
+  const size_t dot = ChannelName.rfind('.');
+  if (dot == std::string::npos || dot < FilePartStart(ChannelName)) return ChannelName;
+  return ChannelName.substr(0, dot);
+}

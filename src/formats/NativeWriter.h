@@ -1,0 +1,43 @@
+// Saving an image window in the native format: the parameter file with one channel
+// block and the channel's .sin or .int data file.
+#pragma once
+
+#include <string>
+
+#include "image/Messages.h"
+#include "image/TImageDoc.h"
+
+// Single-precision values (save filter 2) or scaled 32-bit integers (filter 3).
+enum class TNativeKind { Sin, Int };
+
+// The save dialog's filter index: 3 is the integer variant, anything else singles.
+inline TNativeKind NativeKindOfFilter(int filterIndex) {
+  return filterIndex == 3 ? TNativeKind::Int : TNativeKind::Sin;
+}
+
+// The two files a save writes for the chosen name.
+struct TNativeSaveNames {
+  std::string ParamFile;  // the parameter text
+  std::string DataFile;   // the channel's values, full path
+};
+
+// The chosen name with its extension replaced by "sin" or "int" gives the data
+// file. A name without extension (or ending in ".", ".sin" or ".int") gets ".txt"
+// for the parameter file, so that the two files never share a name and the
+// parameter file opens again as a native file.
+TNativeSaveNames NativeSaveNames(const std::string& FileName, TNativeKind Kind);
+
+// The parameter text written for the window, lines ended by CR LF. `dataName` is
+// the data file's name without folder; `sep` the decimal separator of numbers.
+std::string NativeParameterText(const TImageDoc& window, const std::string& dataName,
+                                TNativeKind Kind, char sep);
+
+// Writes the parameter file and the data file. Refuses an existing parameter file
+// ("File exists! Abort!"); a value that cannot be stored ends the data file there
+// ("Error during saving data-file!"). True when both files were written whole.
+bool WriteNativeFiles(const TImageDoc& window, const std::string& FileName, TNativeKind Kind,
+                      Messages& msgs);
+
+// The name Save As proposes: the channel name without its extension (a "." in a
+// folder name is not an extension).
+std::string ProposedSaveName(const std::string& ChannelName);
