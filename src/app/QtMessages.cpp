@@ -1,0 +1,109 @@
+// Message boxes, beep and decimal separator of the viewer.
+#include "app/QtMessages.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace {
+
+QMessageBox::Icon IconOf(TMsgDlgType kind) {
+  switch (kind) {
+    case TMsgDlgType::mtWarning:
+      return QMessageBox::Warning;
+    case TMsgDlgType::mtError:
+      return QMessageBox::Critical;
+    case TMsgDlgType::mtInformation:
+      return QMessageBox::Information;
+    case TMsgDlgType::mtConfirmation:
+      return QMessageBox::Question;
+    case TMsgDlgType::mtCustom:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QString TitleOf(TMsgDlgType kind, const std::string& title) {
+  if (!title.empty()) return QString::fromStdString(title);
+  switch (kind) {
+    case TMsgDlgType::mtWarning:
+      return QStringLiteral("Warning");
+    case TMsgDlgType::mtError:
+      return QStringLiteral("Error");
+    case TMsgDlgType::mtConfirmation:
+      return QStringLiteral("Confirm");
+    default:
+      break;
+  }
+  const QString app = QCoreApplication::applicationName();
+  return app.isEmpty() ? QStringLiteral("tarnisk") : app;
+}
+
+QMessageBox::StandardButtons ButtonsOf(unsigned buttons) {
+  QMessageBox::StandardButtons b;
+  if (buttons & mbYes) b |= QMessageBox::Yes;
+  if (buttons & mbNo) b |= QMessageBox::No;
+  if (buttons & mbOK) b |= QMessageBox::Ok;
+  if (buttons & mbCancel) b |= QMessageBox::Cancel;
+  if (b == QMessageBox::StandardButtons()) b = QMessageBox::Ok;
+  return b;
+}
+
+TModalResult ResultOf(int button) {
+  switch (button) {
+    case QMessageBox::Yes:
+      return TModalResult::mrYes;
+    case QMessageBox::No:
+      return TModalResult::mrNo;
+    case QMessageBox::Ok:
+      return TModalResult::mrOK;
+    case QMessageBox::Cancel:
+      return TModalResult::mrCancel;
+    default:
+      return TModalResult::mrNone;
+  }
+}
+
+}  // namespace
+
+QPoint MessageDlgAtPosition(int mainLeft, int screenHeight) {
+  return QPoint(mainLeft + 200, screenHeight / 2 - 100);
+}
+
+void QtMessages::ShowMessage(const std::string& text, TMsgDlgType kind, const std::string& title) {
+  QMessageBox box(IconOf(kind), TitleOf(kind, title), QString::fromStdString(text), QMessageBox::Ok,
+                  mainWindow_);
+  box.exec();
+}
+
+TModalResult QtMessages::Ask(const std::string& text, TMsgDlgType kind, unsigned buttons,
+                             bool atDialogPosition) {
+  if (atDialogPosition) return MessageDlgAt(text, kind, buttons);
+  QMessageBox box(IconOf(kind), TitleOf(kind, {}), QString::fromStdString(text), ButtonsOf(buttons),
+                  mainWindow_);
+  return ResultOf(box.exec());
+}
+
+TModalResult QtMessages::MessageDlgAt(const std::string& text, TMsgDlgType kind, unsigned buttons) {
+  QMessageBox box(IconOf(kind), TitleOf(kind, {}), QString::fromStdString(text), ButtonsOf(buttons),
+                  mainWindow_);
+  const QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
+  const int screenHeight = screen ? screen->geometry().height() : 0;
+  const int left = mainWindow_ ? mainWindow_->x() : 0;
+  // Lay the box out first so that the move is not undone by centring on show.
+  box.ensurePolished();
+  box.adjustSize();
+  box.move(MessageDlgAtPosition(left, screenHeight));
+  return ResultOf(box.exec());
+}
+
+void QtMessages::Beep() {
+  QApplication::beep();
+}
+
+char QtMessages::DecimalSeparator() const {
+  const QString point = QLocale().decimalPoint();
+  return point.size() == 1 && point.at(0).unicode() < 128 ? point.at(0).toLatin1() : '.';
+}

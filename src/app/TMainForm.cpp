@@ -1,0 +1,555 @@
+// The main window: menu, speed buttons, status bar hints, settings, the table of
+// image windows and the open command.
+#include "app/TMainForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/QtMessages.h"
+#include "app/TAboutBox.h"
+#include "app/TRenameForm.h"
+#include "app/core/IniFile.h"
+#include "app/core/SettingsKeys.h"
+#include "view/TMDIChild.h"
+
+namespace {
+
+constexpr int kDesignWidth = 785;
+constexpr int kDesignHeight = 563;
+
+// The open dialog's filters, index 1..6 in this order.
+const char* const kOpenFilters[] = {
+    "Morvane (*.txt)",        "Burleigh (*.img)",
+    "Omicron (*.par)",        "TopoMetrix (*.tfp *.*fp *.2fp *.3fp)",
+    "Windows-Bitmap (*.bmp)", "All files (*.*)",
+};
+
+// A hint "short|long": the short part is the tool tip, the long part the status
+// text; without "|" both are the whole hint.
+void ApplyHint(QWidget* w, const QString& hint) {
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  w->setToolTip(bar < 0 ? hint : hint.left(bar));
+  w->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* hint = nullptr) {
+  QAction* a = menu->addAction(QString::fromUtf8(caption));
+  a->setObjectName(QString::fromLatin1(name));
+  if (hint) a->setStatusTip(QString::fromUtf8(hint));
+  return a;
+}
+
+QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption, const char* hint = nullptr) {
+  QMenu* m = bar->addMenu(QString::fromUtf8(caption));
+  m->setObjectName(QString::fromLatin1(name));
+  m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
+  if (hint) m->menuAction()->setStatusTip(QString::fromUtf8(hint));
+  return m;
+}
+
+// Small drawn images for the three processing buttons.
+QIcon DrawnIcon(int kind) {
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(0, 0, 128), 1.5));
+  switch (kind) {
+    case 0: {  // filter: a smoothed wave
+      QPainterPath path(QPointF(1, 8));
+      path.cubicTo(5, 1, 9, 15, 15, 8);
+      p.drawPath(path);
+      break;
+    }
+    case 1:  // leveling: a tilted line and the level one
+      p.drawLine(QPointF(1, 13), QPointF(15, 4));
+      p.setPen(QPen(QColor(160, 0, 0), 1.5));
+      p.drawLine(QPointF(1, 13), QPointF(15, 13));
+      break;
+    default:  // histogram: bars
+      p.setBrush(QColor(0, 0, 128));
+      p.setPen(Qt::NoPen);
+      p.drawRect(QRectF(1, 9, 3, 6));
+      p.drawRect(QRectF(5, 3, 3, 12));
+      p.drawRect(QRectF(9, 6, 3, 9));
+      p.drawRect(QRectF(13, 11, 2, 4));
+      break;
+  }
+  return QIcon(pm);
+}
+
+// A Delphi-style colour value (0x00BBGGRR) as a QColor.
+QColor ColorFromValue(int value) {
+  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Messages* messages, const QString& settingsPath, QWidget* parent)
+    : QMainWindow(parent) {
+  if (messages) {
+    messages_ = messages;
+  } else {
+    ownMessages_ = std::make_unique<QtMessages>(this);
+    messages_ = ownMessages_.get();
+  }
+  const std::string path =
+      settingsPath.isEmpty()
+          ? settings::ChooseSettingsPath(
+                (QCoreApplication::applicationDirPath() + QLatin1Char('/')).toStdString(),
+                QDir::homePath().toStdString())
+          : settingsPath.toStdString();
+  settings_ = std::make_unique<TIniFile>(path);
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  // Detach first: the child windows die below and must not call back into a
+  // half-destroyed frame.
+  destroying_ = true;
+  disconnect(qApp, nullptr, this, nullptr);
+  disconnect(mdiArea_, nullptr, this, nullptr);
+  for (QMdiSubWindow* w : mdiArea_->subWindowList()) disconnect(w, nullptr, this, nullptr);
+  delete mdiArea_;
+  mdiArea_ = nullptr;
+  delete renameForm_;
+}
+
+void TMainForm::FormCreate() {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("tarnisk"));
+  resize(kDesignWidth, kDesignHeight);
+  setFont(QFont(QString::fromLatin1(settings::kDefaultFontName), settings::kDefaultFontSize));
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  auto* panel = new QWidget(central);
+  panel->setObjectName(QStringLiteral("SpeedBar"));
+  panel->setFixedHeight(30);
+  layout->addWidget(panel);
+  mdiArea_ = new QMdiArea(central);
+  mdiArea_->setObjectName(QStringLiteral("MdiArea"));
+  layout->addWidget(mdiArea_, 1);
+  setCentralWidget(central);
+
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
+  statusBar()->setFixedHeight(19);
+  statusBar()->setSizeGripEnabled(false);
+
+  CreateMenus();
+  CreateSpeedButtons(panel);
+
+  // Application hints go to the status bar (event() routes status tips to DisplayHint).
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuItems(); });
+  connect(qApp, &QApplication::focusChanged, this, [this] { UpdateMenuItems(); });
+
+  const int top = settings_->ReadInteger(settings::kMainForm, "Top", settings::kDefaultTop);
+  const int left = settings_->ReadInteger(settings::kMainForm, "Left", settings::kDefaultLeft);
+  const int width = settings_->ReadInteger(settings::kMainForm, "Width", settings::kDefaultWidth);
+  const int height =
+      settings_->ReadInteger(settings::kMainForm, "Height", settings::kDefaultHeight);
+  move(left, top);
+  resize(width, height);
+  ActiveIndex = -1;
+  ReadFont();
+
+  renameForm_ = new TRenameForm([this](const QString& name) {
+    if (TMDIChild* child = ActiveChild()) child->setWindowTitle(name);
+  });
+
+  UpdateMenuItems();
+}
+
+void TMainForm::ReadFont() {
+  QFont f = font();
+  const std::string name = settings_->ReadString(settings::kFont, "Name", f.family().toStdString());
+  const int size = settings_->ReadInteger(settings::kFont, "Size", f.pointSize());
+  const int color = settings_->ReadInteger(settings::kFont, "Color", settings::kDefaultFontColor);
+  f.setFamily(QString::fromStdString(name));
+  if (size > 0) f.setPointSize(size);
+  setFont(f);
+  fontColor_ = ColorFromValue(color);
+}
+
+void TMainForm::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+
+  File1 = AddMenu(bar, "File1", "&File", "File related commands");
+  FileOpenItem = AddItem(File1, "FileOpenItem", "&Open", "Open an existing file");
+  FileCloseItem = AddItem(File1, "FileCloseItem", "&Close", "Close current file");
+  CloseAllItem = AddItem(File1, "CloseAllItem", "Close &all");
+  Print1 = AddItem(File1, "Print1", "&Print");
+  FileSaveItem = AddItem(File1, "FileSaveItem", "&Save", "Save current file");
+  FileSaveAsItem = AddItem(File1, "FileSaveAsItem", "Save &As...", "Save current file as...");
+  FileExportItem = AddItem(File1, "FileExportItem", "&Export", "Export current file as ASCII");
+  File1->addSeparator();
+  FileExitItem = AddItem(File1, "FileExitItem", "E&xit", "Exit the application");
+
+  Edit1 = AddMenu(bar, "Edit1", "&Edit");
+  CutItem = AddItem(Edit1, "CutItem", "Cu&t", "Cut to clipboard");
+  CopyItem = AddItem(Edit1, "CopyItem", "&Copy", "Copy to clipboard");
+  PasteItem = AddItem(Edit1, "PasteItem", "&Paste", "Paste from clipboard");
+  Doublicate1 = AddItem(Edit1, "Doublicate1", "Duplicate");
+
+  Process1 = AddMenu(bar, "Process1", "&Process");
+  Invers1 = AddItem(Process1, "Invers1", "&Invers");
+  LowPassItem = AddItem(Process1, "LowPassItem", "&Simple Filter");
+  SlopeItem = AddItem(Process1, "SlopeItem", "&Leveling");
+  NoiseItem = AddItem(Process1, "NoiseItem", "&Noise");
+  HistogramItem = AddItem(Process1, "HistogramItem", "&Histogram");
+  ArithmeticItem = AddItem(Process1, "ArithmeticItem", "Arithmetic");
+  Zoom1 = AddItem(Process1, "Zoom1", "Zoom");
+  Shere1 = AddItem(Process1, "Shere1", "Sphere");
+  Scale1 = AddItem(Process1, "Scale1", "Rescale");
+  Process1->addSeparator();
+  FFTItem = AddItem(Process1, "FFTItem", "&FFT");
+
+  View1 = AddMenu(bar, "View1", "&View");
+  Refresh1 = AddItem(View1, "Refresh1", "&Refresh");
+  PaletteItem = AddItem(View1, "PaletteItem", "&Palette");
+  S3DItem = AddItem(View1, "S3DItem", "Simple&3D");
+  FontItem = AddItem(View1, "FontItem", "Font");
+  ScaleBars1 = AddItem(View1, "ScaleBars1", "ScaleBars");
+
+  Analyse1 = AddMenu(bar, "Analyse1", "&Analyse");
+  Line1 = AddItem(Analyse1, "Line1", "&Line");
+  Roughness1 = AddItem(Analyse1, "Roughness1", "&Roughness");
+
+  Window1 = AddMenu(bar, "Window1", "&Window", "Window related commands such as Tile and Cascade");
+  WindowCascadeItem =
+      AddItem(Window1, "WindowCascadeItem", "&Cascade", "Arrange windows to overlap");
+  WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", "Arrange windows without overlap");
+  WindowArrangeItem = AddItem(Window1, "WindowArrangeItem", "&Arrange Icons",
+                              "Arrange window icons at bottom of main window");
+  WindowMinimizeItem =
+      AddItem(Window1, "WindowMinimizeItem", "&Minimize All", "Minimize all windows");
+  Window1->addSeparator();
+  Rename1 = AddItem(Window1, "Rename1", "Re&name...");
+
+  Help1 = AddMenu(bar, "Help1", "&Help", "Help topics");
+  HelpAboutItem = AddItem(Help1, "HelpAboutItem", "&About");
+
+  connect(FileOpenItem, &QAction::triggered, this, &TMainForm::OpenDialogeStart);
+  connect(FileCloseItem, &QAction::triggered, this, &TMainForm::FileCloseItemClick);
+  connect(CloseAllItem, &QAction::triggered, this, &TMainForm::CloseAllItemClick);
+  connect(FileSaveItem, &QAction::triggered, this, &TMainForm::FileSaveItemClick);
+  connect(FileSaveAsItem, &QAction::triggered, this, &TMainForm::FileSaveAsItemClick);
+  connect(FileExportItem, &QAction::triggered, this, &TMainForm::FileExportItemClick);
+  connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExitItemClick);
+  connect(Refresh1, &QAction::triggered, this, &TMainForm::RefreshItemClick);
+  connect(ScaleBars1, &QAction::triggered, this, &TMainForm::ScaleBars1Click);
+  connect(WindowCascadeItem, &QAction::triggered, this, &TMainForm::WindowCascadeItemClick);
+  connect(WindowTileItem, &QAction::triggered, this, &TMainForm::WindowTileItemClick);
+  connect(WindowArrangeItem, &QAction::triggered, this, &TMainForm::WindowArrangeItemClick);
+  connect(WindowMinimizeItem, &QAction::triggered, this, &TMainForm::WindowMinimizeItemClick);
+  connect(Rename1, &QAction::triggered, this, &TMainForm::Rename1Click);
+  connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAboutItemClick);
+}
+
+void TMainForm::CreateSpeedButtons(QWidget* panel) {
+  struct Spec {
+    QToolButton** button;
+    const char* name;
+    int x;
+    const char* hint;
+  };
+  const Spec specs[] = {
+      {&OpenBtn, "OpenBtn", 10, "Open|"},
+      {&SaveBtn, "SaveBtn", 36, "Save|"},
+      {&ExitBtn, "ExitBtn", 62, "Exit|"},
+      {&FilterButton, "FilterButton", 100, "Simple Filter"},
+      {&LevelButton, "LevelButton", 126, "Level"},
+      {&HistoButton, "HistoButton", 152, "Histogram"},
+  };
+  for (const Spec& s : specs) {
+    auto* b = new QToolButton(panel);
+    b->setObjectName(QString::fromLatin1(s.name));
+    b->setAutoRaise(true);
+    b->setGeometry(s.x, 3, 25, 25);
+    b->setIconSize(QSize(16, 16));
+    ApplyHint(b, QString::fromLatin1(s.hint));
+    *s.button = b;
+  }
+  OpenBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  SaveBtn->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  ExitBtn->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  FilterButton->setIcon(DrawnIcon(0));
+  LevelButton->setIcon(DrawnIcon(1));
+  HistoButton->setIcon(DrawnIcon(2));
+  SaveBtn->setEnabled(false);
+
+  connect(OpenBtn, &QToolButton::clicked, this, &TMainForm::OpenDialogeStart);
+  connect(SaveBtn, &QToolButton::clicked, this, &TMainForm::FileSaveItemClick);
+  connect(ExitBtn, &QToolButton::clicked, this, &TMainForm::FileExitItemClick);
+  connect(FilterButton, &QToolButton::clicked, LowPassItem, &QAction::trigger);
+  connect(LevelButton, &QToolButton::clicked, SlopeItem, &QAction::trigger);
+  connect(HistoButton, &QToolButton::clicked, HistogramItem, &QAction::trigger);
+}
+
+bool TMainForm::event(QEvent* e) {
+  if (e->type() == QEvent::StatusTip) {
+    DisplayHint(static_cast<QStatusTipEvent*>(e)->tip());
+    return true;
+  }
+  return QMainWindow::event(e);
+}
+
+void TMainForm::DisplayHint(const QString& hint) {
+  statusBar()->showMessage(hint);
+}
+
+int TMainForm::ChildCount() const {
+  return mdiArea_ ? static_cast<int>(mdiArea_->subWindowList().size()) : 0;
+}
+
+void TMainForm::UpdateMenuItems() {
+  if (destroying_) return;
+  const bool any = ChildCount() > 0;
+  for (QAction* a : {FileCloseItem, CloseAllItem, FileSaveItem, FileSaveAsItem, FileExportItem,
+                     Print1, Edit1->menuAction(), Process1->menuAction(), View1->menuAction(),
+                     Window1->menuAction(), Analyse1->menuAction()})
+    a->setEnabled(any);
+  for (QToolButton* b : {SaveBtn, FilterButton, LevelButton, HistoButton}) b->setEnabled(any);
+  CutItem->setEnabled(false);
+  PasteItem->setEnabled(false);
+}
+
+TMDIChild* TMainForm::ActiveChild() const {
+  if (ActiveIndex < 1 || ActiveIndex > kMaxChildWindows) return nullptr;
+  return ImageWindows[static_cast<size_t>(ActiveIndex)].data();
+}
+
+TMDIChild* TMainForm::ActiveImageChild() const {
+  return mdiArea_ ? qobject_cast<TMDIChild*>(mdiArea_->currentSubWindow()) : nullptr;
+}
+
+// A new window takes the lowest free slot. While no window has been closed that is
+// the number of child windows including the new one; after closes it keeps the
+// slots unique among the open windows.
+int TMainForm::FreeSlot() const {
+  for (int i = 1; i <= kMaxChildWindows; ++i)
+    if (!ImageWindows[static_cast<size_t>(i)]) return i;
+  return -1;
+}
+
+TMDIChild* TMainForm::CreateImageWindow(const std::string& name) {
+  const int slot = FreeSlot();
+  if (ChildCount() >= kMaxChildWindows || slot < 0) {
+    messages_->ShowMessage("Too many Data!", TMsgDlgType::mtInformation);
+    throw TooManyData();
+  }
+  auto* child = new TMDIChild(settings_.get(), messages_, font());
+  mdiArea_->addSubWindow(child);
+  ImageWindows[static_cast<size_t>(slot)] = child;
+  child->InitWindow(slot, name);
+  connect(child, &TMDIChild::Activated, this, [this](int index) { ActiveIndex = index; });
+  connect(child, &QObject::destroyed, this, &TMainForm::ChildDestroyed);
+  child->show();
+  UpdateMenuItems();
+  return child;
+}
+
+void TMainForm::ChildDestroyed(QObject* child) {
+  if (destroying_) return;
+  for (auto& slot : ImageWindows)
+    if (slot.isNull() || slot.data() == child) slot = nullptr;
+  // The window list is updated once the destruction has finished.
+  QTimer::singleShot(0, this, &TMainForm::UpdateMenuItems);
+}
+
+TMDIChild* TMainForm::ChildOf(const TImageDoc& doc) const {
+  for (const auto& w : ImageWindows)
+    if (w && &w->Doc() == &doc) return w.data();
+  return nullptr;
+}
+
+Messages& TMainForm::Msgs() {
+  return *messages_;
+}
+
+TImageDoc& TMainForm::NewImage(const std::string& name) {
+  return CreateImageWindow(name)->Doc();
+}
+
+void TMainForm::ImageReady(TImageDoc& doc) {
+  TMDIChild* child = ChildOf(doc);
+  if (!child) return;
+  if (!doc.Caption.empty()) child->setWindowTitle(QString::fromStdString(doc.Caption));
+  child->show();
+  child->UpdateImage();
+  mdiArea_->setActiveSubWindow(child);
+  ActiveIndex = child->Index();
+}
+
+void TMainForm::DiscardImage(TImageDoc& doc) {
+  TMDIChild* child = ChildOf(doc);
+  if (!child) return;
+  for (auto& slot : ImageWindows)
+    if (slot.data() == child) slot = nullptr;
+  delete child;
+  UpdateMenuItems();
+}
+
+void TMainForm::SetWaitCursor(bool on) {
+  if (on)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::OpenFile(const QString& fileName) {
+  try {
+    ::OpenFile(fileName.toStdString(), *this, settings_.get());
+  } catch (const TooManyData&) {
+    // Already said by the refused window; the command just stops.
+  } catch (const std::exception& e) {
+    messages_->ShowMessage(e.what(), TMsgDlgType::mtError);
+  }
+  UpdateMenuItems();
+}
+
+void TMainForm::OpenFromCommandLine(const QStringList& arguments) {
+  if (arguments.size() >= 2) OpenFile(arguments.at(1));
+}
+
+void TMainForm::OpenDialogeStart() {
+  QString folder = QString::fromStdString(settings_->ReadString(settings::kSave, "Path", "C:\\"));
+  // The classic default "C:\" (and any folder that no longer exists) means home.
+  if (folder == QLatin1String("C:\\") || folder.isEmpty() || !QDir(folder).exists())
+    folder = QDir::homePath();
+  const int index = settings_->ReadInteger(settings::kSave, "Index", settings::kDefaultSaveIndex);
+
+  QFileDialog dialog(this, QStringLiteral("Open"), folder);
+  dialog.setObjectName(QStringLiteral("OpenDialog"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const char* f : kOpenFilters) filters << QString::fromLatin1(f);
+  dialog.setNameFilters(filters);
+  // Index 0 (never chosen) and out-of-range values start on the first filter.
+  const int start = index >= 1 && index <= filters.size() ? index : 1;
+  dialog.selectNameFilter(filters.at(start - 1));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+
+  const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  settings_->WriteInteger(settings::kSave, "Index", chosen > 0 ? chosen : start);
+  OpenFile(dialog.selectedFiles().constFirst());
+}
+
+void TMainForm::FileCloseItemClick() {
+  if (QMdiSubWindow* w = mdiArea_->currentSubWindow()) w->close();
+}
+
+void TMainForm::CloseAllItemClick() {
+  // Destroyed directly, without close events.
+  const auto windows = mdiArea_->subWindowList();
+  for (QMdiSubWindow* w : windows) delete w;
+  UpdateMenuItems();
+}
+
+void TMainForm::FileSaveItemClick() {}
+
+void TMainForm::FileSaveAsItemClick() {}
+
+void TMainForm::FileExportItemClick() {}
+
+void TMainForm::FileExitItemClick() {
+  close();
+}
+
+void TMainForm::RefreshItemClick() {
+  if (TMDIChild* child = ActiveChild()) child->UpdateImage();
+}
+
+void TMainForm::ScaleBars1Click() {
+  if (TMDIChild* child = ActiveImageChild()) child->PopupMenu1->popup(QPoint(x() + 150, y() + 60));
+}
+
+void TMainForm::WindowCascadeItemClick() {
+  mdiArea_->cascadeSubWindows();
+}
+
+// Side by side: every visible, not minimised child gets an equal column of the
+// client area's full height.
+void TMainForm::WindowTileItemClick() {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : mdiArea_->subWindowList())
+    if (w->isVisible() && !w->isMinimized()) windows << w;
+  if (windows.isEmpty()) return;
+  const QRect area = mdiArea_->viewport()->rect();
+  const int n = static_cast<int>(windows.size());
+  const int width = area.width() / n;
+  for (int i = 0; i < n; ++i) {
+    QMdiSubWindow* w = windows.at(i);
+    if (w->isMaximized()) w->showNormal();
+    const int x = i * width;
+    const int wWidth = i == n - 1 ? area.width() - x : width;
+    w->setGeometry(x, 0, wWidth, area.height());
+  }
+}
+
+// Minimised children in a row along the bottom edge, left to right.
+void TMainForm::WindowArrangeItemClick() {
+  const QRect area = mdiArea_->viewport()->rect();
+  int x = 0;
+  int y = area.height();
+  int rowHeight = 0;
+  for (QMdiSubWindow* w : mdiArea_->subWindowList()) {
+    if (!w->isMinimized()) continue;
+    const QSize s = w->size();
+    if (x > 0 && x + s.width() > area.width()) {
+      x = 0;
+      y -= rowHeight;
+      rowHeight = 0;
+    }
+    rowHeight = std::max(rowHeight, s.height());
+    w->move(x, y - s.height());
+    x += s.width();
+  }
+}
+
+void TMainForm::WindowMinimizeItemClick() {
+  const auto windows = mdiArea_->subWindowList();
+  for (auto it = windows.crbegin(); it != windows.crend(); ++it) (*it)->showMinimized();
+  WindowArrangeItemClick();
+}
+
+void TMainForm::Rename1Click() {
+  TMDIChild* child = ActiveChild();
+  if (!child) return;
+  renameForm_->Edit1->setText(child->windowTitle());
+  renameForm_->show();
+}
+
+void TMainForm::HelpAboutItemClick() {
+  auto* box = new TAboutBox(nullptr);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->show();
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+  settings_->WriteInteger(settings::kMainForm, "Top", y());
+  settings_->WriteInteger(settings::kMainForm, "Left", x());
+  settings_->WriteInteger(settings::kMainForm, "Width", width());
+  settings_->WriteInteger(settings::kMainForm, "Height", height());
+  if (renameForm_) renameForm_->hide();
+  QMainWindow::closeEvent(e);
+}

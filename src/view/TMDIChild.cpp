@@ -1,0 +1,370 @@
+// The image window: controls, popup menu, "Scale" settings and the composed view.
+#include "view/TMDIChild.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDrag>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <algorithm>
+
+#include "app/core/IniFile.h"
+#include "app/core/SettingsKeys.h"
+#include "qtgui/ViewPainter.h"
+
+namespace {
+
+// Design size of the client area.
+constexpr int kDesignClientWidth = 361;
+constexpr int kDesignClientHeight = 219;
+
+QAction* MakeItem(QMenu* menu, const char* name, const char* caption, bool checkable) {
+  auto* a = menu->addAction(QString::fromUtf8(caption));
+  a->setObjectName(QString::fromLatin1(name));
+  a->setCheckable(checkable);
+  return a;
+}
+
+}  // namespace
+
+TMDIChild::TMDIChild(TIniFile* settings, Messages* messages, const QFont& font, QWidget* parent)
+    : QMdiSubWindow(parent), doc_(messages), settings_(settings) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setFont(font);
+
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("ClientArea"));
+  client_->setAutoFillBackground(true);
+  client_->setContextMenuPolicy(Qt::NoContextMenu);
+  setWidget(client_);
+
+  Image1 = new QLabel(client_);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->hide();
+  // The design bitmap: 100 x 100 in the default colour table.
+  {
+    TVKMPicture design;
+    design.InitPalette();
+    TBitmap8 bmp;
+    bmp.SetSize(100, 100);
+    bmp.Palette = design.ColourTable.palPalEntry;
+    Image1->setPixmap(QPixmap::fromImage(ToQImage(bmp)));
+  }
+
+  Image3 = new QLabel(client_);
+  Image3->setObjectName(QStringLiteral("Image3"));
+  Image3->move(0, 0);
+  Image3->setContextMenuPolicy(Qt::NoContextMenu);
+
+  Image2 = new QWidget(client_);
+  Image2->setObjectName(QStringLiteral("Image2"));
+  Image2->setAttribute(Qt::WA_TranslucentBackground);
+  Image2->setAttribute(Qt::WA_NoSystemBackground);
+  Image2->setFixedWidth(0);
+
+  ScanInfoMemo = new QPlainTextEdit(client_);
+  ScanInfoMemo->setObjectName(QStringLiteral("ScanInfoMemo"));
+  ScanInfoMemo->setReadOnly(true);
+  ScanInfoMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ScanInfoMemo->setContextMenuPolicy(Qt::NoContextMenu);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  ImageItem = MakeItem(PopupMenu1, "ImageItem", "&Image", true);
+  ScanInfoItem = MakeItem(PopupMenu1, "ScanInfoItem", "&Scan info", true);
+  auto* viewGroup = new QActionGroup(PopupMenu1);
+  viewGroup->addAction(ImageItem);
+  viewGroup->addAction(ScanInfoItem);
+  ImageItem->setChecked(true);
+  PopupMenu1->addSeparator();
+  zscalingItem = MakeItem(PopupMenu1, "zscalingItem", "Z Scalling", true);
+  N0max1 = MakeItem(PopupMenu1, "N0max1", "  0..max", true);
+  minmax1 = MakeItem(PopupMenu1, "minmax1", "  min..max", true);
+  auto* labelGroup = new QActionGroup(PopupMenu1);
+  labelGroup->addAction(N0max1);
+  labelGroup->addAction(minmax1);
+  minmax1->setChecked(true);
+  PopupMenu1->addSeparator();
+  XYScalingnoItem = MakeItem(PopupMenu1, "XYScalingnoItem", "XY Scaling no", true);
+  XYScalingLabelItem = MakeItem(PopupMenu1, "XYScalingLabelItem", "XY Scaling Label", true);
+  XYScalingXYItem = MakeItem(PopupMenu1, "XYScalingXYItem", "XY Scaling XY", true);
+  auto* xyGroup = new QActionGroup(PopupMenu1);
+  xyGroup->addAction(XYScalingnoItem);
+  xyGroup->addAction(XYScalingLabelItem);
+  xyGroup->addAction(XYScalingXYItem);
+  XYScalingnoItem->setChecked(true);
+  XYScalingXYItem->setVisible(false);
+
+  connect(ImageItem, &QAction::triggered, this, &TMDIChild::ImageItemClick);
+  connect(ScanInfoItem, &QAction::triggered, this, &TMDIChild::ScanInfoItemClick);
+  connect(zscalingItem, &QAction::triggered, this, &TMDIChild::zscalingItemClick);
+  connect(N0max1, &QAction::triggered, this, &TMDIChild::minmax1Click);
+  connect(minmax1, &QAction::triggered, this, &TMDIChild::minmax1Click);
+  connect(XYScalingnoItem, &QAction::triggered, this, &TMDIChild::XYScalingnoItemClick);
+  connect(XYScalingLabelItem, &QAction::triggered, this, &TMDIChild::XYScalingLabelItemClick);
+  connect(XYScalingXYItem, &QAction::triggered, this, &TMDIChild::XYScalingXYItemClick);
+  connect(this, &QMdiSubWindow::aboutToActivate, this, &TMDIChild::FormActivate);
+
+  client_->installEventFilter(this);
+  Image3->installEventFilter(this);
+  Image2->installEventFilter(this);
+  ScanInfoMemo->viewport()->installEventFilter(this);
+
+  FormCreate();
+  SetClientSize(kDesignClientWidth, kDesignClientHeight);
+}
+
+TMDIChild::~TMDIChild() = default;
+
+void TMDIChild::FormCreate() {
+  ScanInfoItem->setChecked(false);
+  ImageItem->setChecked(true);
+  Image3->show();
+  ScanInfoMemo->hide();
+  ScanInfoMemo->resize(800, ScanInfoMemo->height());
+
+  ViewMetafile = QPicture();
+
+  auto read = [this](const char* key) {
+    return settings_ ? settings_->ReadBool(settings::kScale, key, false) : false;
+  };
+  const bool zOn = read("zScaleOn");
+  zscalingItem->setChecked(zOn);
+  N0max1->setVisible(zOn);
+  minmax1->setVisible(zOn);
+  N0max1->setChecked(read("zScale0max"));
+  minmax1->setChecked(read("zScaleminmax"));
+  // Without "XYLabelOn" the "no" item keeps its tick.
+  if (read("XYLabelOn")) XYScalingLabelItem->setChecked(true);
+
+  doc_.ChannelCaption.clear();
+  LayoutControls();
+}
+
+void TMDIChild::InitWindow(int index, const std::string& name) {
+  doc_.InitWindow(index, name);
+  setWindowTitle(QString::fromStdString(name));
+}
+
+bool TMDIChild::CreatePicture(int columns, int rows) {
+  return doc_.CreatePicture(columns, rows);
+}
+
+void TMDIChild::UpdateImage() {
+  ShowInfoText();
+  if (!doc_.HasImage()) return;
+  doc_.Render(doc_.Msgs().DecimalSeparator());
+  Image1->setPixmap(QPixmap::fromImage(ToQImage(doc_.Image1)));
+  ComposeView();
+}
+
+QSize TMDIChild::ClientSize() const {
+  return client_->size();
+}
+
+void TMDIChild::SetClientSize(int width, int height) {
+  const QSize frame = size() - client_->size();
+  client_->resize(width, height);
+  resize(width + frame.width(), height + frame.height());
+}
+
+void TMDIChild::ComposeView() {
+  if (composing_) return;
+  composing_ = true;
+
+  // Fit the client area: 3 : 2 with the colour bar, square without it. A maximised or
+  // minimised window keeps the size its state gives it.
+  int cw = client_->width();
+  int ch = client_->height();
+  const bool zScale = zscalingItem->isChecked();
+  if (zScale) {
+    const int s = std::min(ch, (cw / 3) * 2);
+    cw = (s * 3) / 2;
+    ch = s;
+  } else {
+    const int s = std::min(ch, cw);
+    cw = ch = s;
+  }
+  if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+    SetClientSize(cw, ch);
+  else {
+    cw = client_->width();
+    ch = client_->height();
+  }
+
+  const QSize frame = size() - client_->size();
+  const int outerW = cw + frame.width();
+  const int outerH = ch + frame.height();
+  const int border = frame.width() / 2;
+
+  TViewOptions options;
+  options.ZScale = zScale;
+  options.ZeroMax = N0max1->isChecked();
+  options.XYLabel = XYScalingLabelItem->isChecked();
+
+  int side = 0;
+  ViewMetafile = QPicture();
+  if (cw > 0 && ch > 0) {
+    side = PaintComposedView(ViewMetafile, doc_, options, cw, ch, outerW, outerH, font(),
+                             doc_.Msgs().DecimalSeparator());
+    ViewMetafile.setBoundingRect(QRect(0, 0, cw, ch));
+  }
+  Image2->setFixedWidth(std::max(0, outerW - side - 2 * border));
+
+  QImage view(std::max(cw, 1), std::max(ch, 1), QImage::Format_RGB32);
+  view.fill(Qt::white);
+  if (cw > 0 && ch > 0) {
+    QPainter painter(&view);
+    painter.drawPicture(0, 0, ViewMetafile);
+  }
+  Image3->setPixmap(QPixmap::fromImage(view));
+  Image3->resize(view.size());
+  LayoutControls();
+  composing_ = false;
+}
+
+void TMDIChild::LayoutControls() {
+  const QRect r = client_->rect();
+  ScanInfoMemo->setGeometry(r);
+  Image2->setGeometry(r.width() - Image2->width(), 0, Image2->width(), r.height());
+  Image3->move(0, 0);
+  Image2->raise();
+  ScanInfoMemo->raise();
+}
+
+void TMDIChild::ShowInfoText() {
+  QStringList lines;
+  lines.reserve(static_cast<qsizetype>(doc_.InfoText.size()));
+  for (const auto& l : doc_.InfoText) lines << QString::fromStdString(l);
+  const QString text = lines.join(QLatin1Char('\n'));
+  if (ScanInfoMemo->toPlainText() != text) ScanInfoMemo->setPlainText(text);
+}
+
+void TMDIChild::WriteScale(const char* key, bool value) {
+  if (settings_) settings_->WriteBool(settings::kScale, key, value);
+}
+
+void TMDIChild::FormActivate() {
+  emit Activated(doc_.Index);
+}
+
+void TMDIChild::FormResize() {
+  UpdateImage();
+}
+
+bool TMDIChild::FormMouseDown(QWidget* receiver, const QPoint& pos, Qt::MouseButton button,
+                              Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  if (button != Qt::RightButton || buttons != Qt::RightButton || modifiers != Qt::NoModifier)
+    return false;
+  // The popup appears at the client origin plus the point in the receiving control.
+  (void)receiver;
+  PopupMenu1->popup(client_->mapToGlobal(pos));
+  return true;
+}
+
+bool TMDIChild::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    LayoutControls();
+    if (!composing_) FormResize();
+    return false;
+  }
+  if (watched == Image2 && event->type() == QEvent::MouseButtonDblClick) {
+    Image2DblClick();
+    return true;
+  }
+  const bool mouseTarget = watched == client_ || watched == Image3 || watched == Image2 ||
+                           watched == ScanInfoMemo->viewport();
+  if (!mouseTarget) return QMdiSubWindow::eventFilter(watched, event);
+
+  if (event->type() == QEvent::MouseButtonPress) {
+    auto* me = static_cast<QMouseEvent*>(event);
+    if (FormMouseDown(static_cast<QWidget*>(watched), me->position().toPoint(), me->button(),
+                      me->buttons(), me->modifiers()))
+      return true;
+    if (watched == Image3 && me->button() == Qt::LeftButton) {
+      dragArmed_ = true;
+      dragStart_ = me->position().toPoint();
+    }
+  } else if (event->type() == QEvent::MouseButtonRelease) {
+    dragArmed_ = false;
+  } else if (event->type() == QEvent::MouseMove && watched == Image3 && dragArmed_) {
+    auto* me = static_cast<QMouseEvent*>(event);
+    if ((me->buttons() & Qt::LeftButton) &&
+        (me->position().toPoint() - dragStart_).manhattanLength() >=
+            QApplication::startDragDistance()) {
+      dragArmed_ = false;
+      // The drag carries the view control; a receiver finds the window from it.
+      auto* drag = new QDrag(Image3);
+      auto* mime = new QMimeData;
+      mime->setData(QString::fromLatin1(kDragMimeType), QByteArray::number(doc_.Index));
+      drag->setMimeData(mime);
+      drag->exec(Qt::CopyAction);
+      return true;
+    }
+  }
+  return QMdiSubWindow::eventFilter(watched, event);
+}
+
+TMDIChild* TMDIChild::FromDragSource(QObject* source) {
+  for (QObject* o = source; o; o = o->parent())
+    if (auto* w = qobject_cast<TMDIChild*>(o)) return w;
+  return nullptr;
+}
+
+void TMDIChild::ImageItemClick() {
+  ImageItem->setChecked(true);
+  ScanInfoItem->setChecked(false);
+  Image3->show();
+  ScanInfoMemo->hide();
+}
+
+void TMDIChild::ScanInfoItemClick() {
+  ScanInfoItem->setChecked(true);
+  ImageItem->setChecked(false);
+  Image3->hide();
+  ScanInfoMemo->show();
+  LayoutControls();
+}
+
+// The item has already toggled when its trigger arrives here.
+void TMDIChild::zscalingItemClick() {
+  const bool on = zscalingItem->isChecked();
+  if (on) {
+    const QSize c = ClientSize();
+    SetClientSize(c.width() * 3 / 2, c.height());
+  }
+  WriteScale("zScaleOn", on);
+  N0max1->setVisible(on);
+  minmax1->setVisible(on);
+  UpdateImage();
+}
+
+void TMDIChild::minmax1Click() {
+  auto* clicked = qobject_cast<QAction*>(sender());
+  if (clicked) clicked->setChecked(true);
+  WriteScale("zScale0max", N0max1->isChecked());
+  WriteScale("zScaleminmax", minmax1->isChecked());
+  UpdateImage();
+}
+
+void TMDIChild::XYScalingnoItemClick() {
+  XYScalingnoItem->setChecked(true);
+  WriteScale("XYLabelOn", false);
+  UpdateImage();
+}
+
+void TMDIChild::XYScalingLabelItemClick() {
+  XYScalingLabelItem->setChecked(true);
+  WriteScale("XYLabelOn", true);
+  UpdateImage();
+}
+
+void TMDIChild::XYScalingXYItemClick() {
+  XYScalingXYItem->setChecked(true);
+  UpdateImage();
+}

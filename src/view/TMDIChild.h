@@ -1,0 +1,102 @@
+// The image window: one child window of the main window per open image. It owns
+// the image document, shows its composed view or its information text, and offers
+// the display choices in a right-button popup menu remembered in "Scale".
+#pragma once
+
+#include <QFont>
+#include <QMdiSubWindow>
+#include <QPicture>
+
+#include "image/TImageDoc.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class TIniFile;
+class Messages;
+
+class TMDIChild : public QMdiSubWindow {
+  Q_OBJECT
+
+ public:
+  // `settings` may be null (then every choice has its default and nothing is stored).
+  TMDIChild(TIniFile* settings, Messages* messages, const QFont& font, QWidget* parent = nullptr);
+  ~TMDIChild() override;
+
+  // The document: picture, information text, channel name and caption, value texts.
+  TImageDoc& Doc() { return doc_; }
+  const TImageDoc& Doc() const { return doc_; }
+  int Index() const { return doc_.Index; }
+
+  // The composed view as last drawn (image, colour bar, labels, scale bar).
+  QPicture ViewMetafile;
+
+  // Controls.
+  QLabel* Image1 = nullptr;   // hidden: the rendered 8-bit bitmap
+  QLabel* Image3 = nullptr;   // the visible composed view at (0, 0)
+  QWidget* Image2 = nullptr;  // transparent strip along the right edge
+  QPlainTextEdit* ScanInfoMemo = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QAction* ImageItem = nullptr;
+  QAction* ScanInfoItem = nullptr;
+  QAction* zscalingItem = nullptr;
+  QAction* N0max1 = nullptr;
+  QAction* minmax1 = nullptr;
+  QAction* XYScalingnoItem = nullptr;
+  QAction* XYScalingLabelItem = nullptr;
+  QAction* XYScalingXYItem = nullptr;
+
+  void InitWindow(int index, const std::string& name);
+  bool CreatePicture(int columns, int rows);
+  // Render, value texts, then ComposeView; nothing without a picture with a matrix.
+  void UpdateImage();
+  // Fits the client area and draws the view from the last rendering.
+  void ComposeView();
+
+  // The client area (the window without its frame and title bar).
+  QSize ClientSize() const;
+  void SetClientSize(int width, int height);
+
+  // The image window whose view a drag started from (the source of a drop event).
+  static TMDIChild* FromDragSource(QObject* source);
+
+  // The Qt MIME type of a dragged image view.
+  static constexpr const char* kDragMimeType = "application/x-tarnisk-image-window";
+
+ signals:
+  // The window became the active child: the main window makes its slot current.
+  void Activated(int index);
+
+ public slots:
+  void ImageItemClick();
+  void ScanInfoItemClick();
+  void zscalingItemClick();
+  void minmax1Click();
+  void XYScalingnoItemClick();
+  void XYScalingLabelItemClick();
+  void XYScalingXYItemClick();
+  void Image2DblClick() {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormActivate();
+  void FormResize();
+  // True when the press is to open the popup: the right button alone, no key held.
+  bool FormMouseDown(QWidget* receiver, const QPoint& pos, Qt::MouseButton button,
+                     Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+  void LayoutControls();
+  void ShowInfoText();
+  void WriteScale(const char* key, bool value);
+
+  TImageDoc doc_;
+  TIniFile* settings_;
+  QWidget* client_ = nullptr;
+  QPoint dragStart_;
+  bool dragArmed_ = false;
+  bool composing_ = false;
+};
