@@ -1,0 +1,113 @@
+// The rescale dialog driven through its controls.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/TAxesForm.h"
+#include "support/RecordingMessages.h"
+
+class TestAxesForm : public QObject {
+  Q_OBJECT
+
+  TImageDoc doc;
+  int updates = 0;
+
+  void MakeImage() {
+    doc.CreatePicture(2, 2);
+    TVKMPicture& p = *doc.Picture;
+    p.RowTable[0][0] = 0;
+    p.RowTable[0][1] = 1;
+    p.RowTable[1][0] = 2;
+    p.RowTable[1][1] = 4;
+    p.ScanPara.XScanRange = 25;
+    p.ScanPara.YScanRange = 12.5f;
+    p.ScanPara.XPhysUnit = "nm";
+    p.ScanPara.YPhysUnit = "nm";
+    p.ScanPara.PhysUnit = "pA";
+    doc.Render('.');
+    updates = 0;
+  }
+
+ private slots:
+  void init() { MakeImage(); }
+
+  void showFillsTheEditsFromTheCurrentImage() {
+    RecordingMessages m;
+    TAxesForm f(
+        m, [&] { return &doc; }, [&] { ++updates; });
+    QCOMPARE(f.windowTitle(), QString("Rescale"));
+    f.show();
+    QCOMPARE(f.Edit1->text(), QString("25"));
+    QCOMPARE(f.Edit2->text(), QString("12.5"));
+    QCOMPARE(f.Edit3->text(), QString("4"));
+    QCOMPARE(f.Edit4->text(), QString("nm"));
+    QCOMPARE(f.Edit6->text(), QString("pA"));
+  }
+
+  void okDoublesValuesForTwiceTheRangeAndTakesUnits() {
+    RecordingMessages m;
+    TAxesForm f(
+        m, [&] { return &doc; }, [&] { ++updates; });
+    f.show();
+    f.Edit3->setText("8");
+    f.Edit6->setText("nA");
+    QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
+    QCOMPARE(updates, 1);
+    QVERIFY(!f.isVisible());
+    QCOMPARE(doc.Picture->RowTable[1][1], 8.0f);
+    QCOMPARE(doc.Picture->RowTable[0][1], 2.0f);
+    QCOMPARE(doc.Picture->ScanPara.PhysUnit, std::string("nA"));
+  }
+
+  void redEditRefusesUntilTypedInto() {
+    RecordingMessages m;
+    TAxesForm f(
+        m, [&] { return &doc; }, [&] { ++updates; });
+    f.show();
+    f.Edit2->setText("abc");
+    QTest::mouseClick(f.BitBtn2, Qt::LeftButton);  // parse fails: red, no message
+    QVERIFY(m.shown.empty());
+    QCOMPARE(f.StateOf(f.Edit2), TEditState::Red);
+    QVERIFY(f.isVisible());
+    QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
+    QCOMPARE(m.Texts(), std::vector<std::string>{"Please confirm all values first!"});
+    QCOMPARE(updates, 0);
+    f.Edit2->setFocus();
+    f.Edit2->selectAll();
+    QTest::keyClicks(f.Edit2, "7,50");
+    QCOMPARE(f.StateOf(f.Edit2), TEditState::Silver);
+    QTest::keyClick(f.Edit2, Qt::Key_Return);
+    QCOMPARE(f.StateOf(f.Edit2), TEditState::White);
+    QCOMPARE(f.Edit2->text(), QString("7.5"));
+    QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
+    QCOMPARE(updates, 1);
+    QCOMPARE(doc.Picture->ScanPara.YScanRange, 7.5f);
+  }
+
+  void cancelAndEscapeChangeNothing() {
+    RecordingMessages m;
+    TAxesForm f(
+        m, [&] { return &doc; }, [&] { ++updates; });
+    f.show();
+    f.Edit1->setText("99");
+    QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+    QVERIFY(!f.isVisible());
+    f.show();
+    QTest::keyClick(&f, Qt::Key_Escape);
+    QVERIFY(!f.isVisible());
+    QCOMPARE(doc.Picture->ScanPara.XScanRange, 25.0f);
+    QCOMPARE(updates, 0);
+  }
+
+  void okWithoutCurrentImageJustHides() {
+    RecordingMessages m;
+    TAxesForm f(
+        m, [] { return static_cast<TImageDoc*>(nullptr); }, [&] { ++updates; });
+    f.show();
+    QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
+    QCOMPARE(updates, 0);
+  }
+};
+
+QTEST_MAIN(TestAxesForm)
+#include "tst_axesform.moc"
