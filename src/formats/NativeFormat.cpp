@@ -107,8 +107,10 @@ float TLoadFiles::ReadFloat() {
   // A number beyond the single range would become infinite and spoil every value
   // it touches: it counts as not convertible.
   if (!ParseNumber(text, v, sep) || !std::isfinite(static_cast<float>(v))) {
-    Msgs().ShowMessage("\"" + line + " is no valid float!\n 1 is assumed!",
-                       TMsgDlgType::mtInformation);
+    std::string shown(1, '"');
+    shown += line;
+    shown += " is no valid float!\n 1 is assumed!";
+    Msgs().ShowMessage(shown, TMsgDlgType::mtInformation);
     return 1.0f;
   }
   return static_cast<float>(v);
@@ -167,8 +169,10 @@ bool TLoadFiles::ReadPixelCount(const std::string& key, const char* axis, int32_
   }
   const bool blank = text.find_first_not_of(' ') == std::string::npos;
   if (!blank && !ParseCount(text, count)) {
-    Msgs().ShowMessage("\"" + text + "\" is no valid integer!\nLoad aborted",
-                       TMsgDlgType::mtInformation);
+    std::string shown(1, '"');
+    shown += text.substr(text.find_first_not_of(' '));
+    shown += "\" is no valid integer!\nLoad aborted";
+    Msgs().ShowMessage(shown, TMsgDlgType::mtInformation);
     count = 0;
     return false;
   }

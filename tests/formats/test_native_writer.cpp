@@ -1,0 +1,283 @@
+// Native format writer: the exact parameter text, the data file encodings, the
+// refusals, and saved images reading back as they were saved.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "formats/LoadFiles.h"
+#include "formats/NativeTestSupport.h"
+#include "formats/NativeWriter.h"
+#include "formats/OpenReaders.h"
+
+using namespace nativetest;
+
+namespace {
+
+const std::string kSamples = TARNISK_SAMPLES_DIR;
+
+// Opens a native file and hands over its images.
+std::vector<std::unique_ptr<TImageDoc>> Open(const std::string& path, RecordingMessages& msgs) {
+  ListHost host(msgs);
+  OpenNativeFile(path, host);
+  return std::move(host.docs);
+}
+
+std::vector<float> Values(const TVKMPicture& p) {
+  return std::vector<float>(p.Data(), p.Data() + p.ValueCount());
+}
+
+// A window as a reader of another format leaves it: no native header in its text.
+std::unique_ptr<TImageDoc> ForeignDoc(int columns, int rows) {
+  auto doc = std::make_unique<TImageDoc>();
+  doc->InitWindow(1, "/data/scan.tfp");
+  doc->CreatePicture(columns, rows);
+  TVKMPicture& p = *doc->Picture;
+  p.ScanPara.XScanRange = 812.5f;
+  p.ScanPara.YScanRange = 0.1f;
+  p.ScanPara.XPhysUnit = "nm";
+  p.ScanPara.YPhysUnit = "um";
+  p.ScanPara.PhysUnit = "V";
+  p.ScanPara.Scale = 0.25f;
+  for (size_t k = 0; k < p.ValueCount(); ++k) p.Data()[k] = 0.25f * static_cast<float>(k) - 1.0f;
+  doc->InfoText = {"Instrument : model 4", "Gain: 3", "Version of the firmware 2.3"};
+  return doc;
+}
+
+void ExpectSameImage(const TImageDoc& saved, const TImageDoc& read) {
+  const TScanPara& s = saved.Picture->ScanPara;
+  const TScanPara& r = read.Picture->ScanPara;
+  EXPECT_EQ(read.Picture->Columns, saved.Picture->Columns);
+  EXPECT_EQ(read.Picture->Rows, saved.Picture->Rows);
+  EXPECT_EQ(r.xPixel, saved.Picture->Columns);
+  EXPECT_EQ(r.yPixel, saved.Picture->Rows);
+  EXPECT_EQ(r.XScanRange, s.XScanRange);
+  EXPECT_EQ(r.YScanRange, s.YScanRange);
+  EXPECT_EQ(r.XPhysUnit, s.XPhysUnit);
+  EXPECT_EQ(r.YPhysUnit, s.YPhysUnit);
+  EXPECT_EQ(r.PhysUnit, s.PhysUnit);
+  EXPECT_EQ(read.ChannelCaption, saved.ChannelCaption);
+}
+
+}  // namespace
+
+TEST(NativeWriter, ParameterTextKeepsTheBlockHeaderAndAddsOneBlock) {
+  RecordingMessages msgs;
+  auto docs = Open(kSamples + "/native/v110.txt", msgs);
+  ASSERT_EQ(docs.size(), 3u);
+  const std::string header =
+      "Version    : 1.10\r\nXScanRange : 12.5\r\nYScanRange : 25\r\nXPhysUnit  : nm\r\n"
+      "YPhysUnit  : um\r\nxPixel     : 2\r\nyPixel     : 2\r\n";
+  EXPECT_EQ(NativeParameterText(*docs[0], "out.sin", TNativeKind::Sin, '.'),
+            header +
+                "FileDescBegin\r\nFileName : out.sin\r\nCaption  : Topo\r\nScale    : 1\r\n"
+                "PhysUnit : nm\r\nFileDescEnd\r\n");
+  EXPECT_EQ(NativeParameterText(*docs[0], "out.int", TNativeKind::Int, ','),
+            header +
+                "FileDescBegin\r\nFileName : out.int\r\nCaption  : Topo\r\nScale    : 0,5\r\n"
+                "PhysUnit : nm\r\nFileDescEnd\r\n");
+}
+
+TEST(NativeWriter, IntegersRoundTiesToEvenFromTheLastRow) {
+  ScratchDir dir;
+  TImageDoc doc;
+  doc.CreatePicture(3, 2);
+  TVKMPicture& p = *doc.Picture;
+  p.ScanPara.Scale = 1;
+  const float row0[3] = {0.5f, 1.5f, 2.5f};
+  const float row1[3] = {-0.5f, -1.5f, 3.49f};
+  std::memcpy(p.RowTable[0], row0, sizeof row0);
+  std::memcpy(p.RowTable[1], row1, sizeof row1);
+  RecordingMessages msgs;
+  ASSERT_TRUE(WriteNativeFiles(doc, dir / "t.txt", TNativeKind::Int, msgs));
+  EXPECT_EQ(ReadBytes(dir / "t.int"), Int32s({0, -2, 3, 0, 2, 2}));
+  // Singles go from row 0 up, unchanged.
+  ASSERT_TRUE(WriteNativeFiles(doc, dir / "u.txt", TNativeKind::Sin, msgs));
+  EXPECT_EQ(ReadBytes(dir / "u.sin"), Singles({0.5f, 1.5f, 2.5f, -0.5f, -1.5f, 3.49f}));
+  EXPECT_TRUE(msgs.shown.empty());
+}
+
+TEST(NativeWriter, ExistingParameterFileIsNotTouched) {
+  ScratchDir dir;
+  WriteBytes(dir / "t.txt", "keep");
+  auto doc = ForeignDoc(2, 2);
+  RecordingMessages msgs;
+  EXPECT_FALSE(WriteNativeFiles(*doc, dir / "t.txt", TNativeKind::Sin, msgs));
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{"File exists! Abort!"});
+  EXPECT_EQ(ReadBytes(dir / "t.txt"), "keep");
+  EXPECT_FALSE(std::filesystem::exists(dir / "t.sin"));
+}
+
+TEST(NativeWriter, UnstorableIntegerEndsTheDataFileWithAMessage) {
+  ScratchDir dir;
+  auto doc = ForeignDoc(2, 2);
+  RecordingMessages msgs;
+  doc->Picture->ScanPara.Scale = 0;
+  EXPECT_FALSE(WriteNativeFiles(*doc, dir / "zero.txt", TNativeKind::Int, msgs));
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{"Error during saving data-file!"});
+  EXPECT_TRUE(std::filesystem::exists(dir / "zero.txt"));
+  EXPECT_EQ(ReadBytes(dir / "zero.int"), "");
+
+  // A quotient beyond the 32-bit range: the cells before it are kept (the last
+  // row is stored first).
+  msgs.shown.clear();
+  doc->Picture->ScanPara.Scale = 1;
+  doc->Picture->RowTable[0][1] = 3e9f;
+  EXPECT_FALSE(WriteNativeFiles(*doc, dir / "big.txt", TNativeKind::Int, msgs));
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{"Error during saving data-file!"});
+  EXPECT_EQ(ReadBytes(dir / "big.int"), Int32s({0, 0, -1}));
+}
+
+TEST(NativeWriter, SinglesReadBackExactly) {
+  ScratchDir dir;
+  RecordingMessages msgs;
+  auto docs = Open(kSamples + "/demo/demo.txt", msgs);
+  ASSERT_EQ(docs.size(), 2u);
+  const TImageDoc& current = *docs[1];
+  ASSERT_TRUE(WriteNativeFiles(current, dir / "c.txt", TNativeKind::Sin, msgs));
+  auto back = Open(dir / "c.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0]->Caption, "c.sin - Current");
+  ExpectSameImage(current, *back[0]);
+  EXPECT_EQ(Values(*back[0]->Picture), Values(*current.Picture));
+  EXPECT_TRUE(msgs.shown.empty());
+}
+
+TEST(NativeWriter, IntegersReadBackToTheirScale) {
+  ScratchDir dir;
+  RecordingMessages msgs(',');
+  auto docs = Open(kSamples + "/demo/demo.txt", msgs);
+  ASSERT_EQ(docs.size(), 2u);
+  // The current channel saved as integers of 1e-5 nA.
+  TImageDoc& current = *docs[1];
+  current.Picture->ScanPara.Scale = 1e-5f;
+  ASSERT_TRUE(WriteNativeFiles(current, dir / "c.txt", TNativeKind::Int, msgs));
+  // The single 1e-5 in 15 significant digits, with the locale's separator.
+  EXPECT_NE(ReadBytes(dir / "c.txt").find("Scale    : 9,99999974737875E-6\r\n"), std::string::npos);
+  auto back = Open(dir / "c.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  ExpectSameImage(current, *back[0]);
+  EXPECT_EQ(back[0]->Picture->ScanPara.Scale, 1e-5f);
+  const std::vector<float> a = Values(*current.Picture), b = Values(*back[0]->Picture);
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t k = 0; k < a.size(); ++k) ASSERT_NEAR(a[k], b[k], 0.5e-5 + 1e-7) << k;
+
+  // The topography read from integers comes back as the same numbers.
+  ASSERT_TRUE(WriteNativeFiles(*docs[0], dir / "t.txt", TNativeKind::Int, msgs));
+  auto topo = Open(dir / "t.txt", msgs);
+  ASSERT_EQ(topo.size(), 1u);
+  EXPECT_EQ(Values(*topo[0]->Picture), Values(*docs[0]->Picture));
+  EXPECT_TRUE(msgs.shown.empty());
+}
+
+TEST(NativeWriter, ForeignPictureGetsAHeaderAndKeepsItsText) {
+  ScratchDir dir;
+  auto doc = ForeignDoc(3, 2);
+  doc->ChannelCaption = "Height";
+  RecordingMessages msgs;
+  ASSERT_TRUE(WriteNativeFiles(*doc, dir / "f.txt", TNativeKind::Int, msgs));
+  auto back = Open(dir / "f.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  ExpectSameImage(*doc, *back[0]);
+  EXPECT_EQ(Values(*back[0]->Picture), Values(*doc->Picture));
+  const std::vector<std::string>& info = back[0]->InfoText;
+  EXPECT_EQ(info[0], "Version    : 1.10");
+  EXPECT_EQ(info[7], "Instrument : model 4");
+  EXPECT_EQ(info[9], "Version of the firmware 2.3");
+  EXPECT_TRUE(msgs.shown.empty());
+}
+
+TEST(NativeWriter, OldLayoutSourceReadsBackFromTheNewDataFile) {
+  ScratchDir dir;
+  RecordingMessages msgs;
+  auto docs = Open(kSamples + "/native/v101.txt", msgs);
+  ASSERT_EQ(docs.size(), 2u);
+  ASSERT_TRUE(WriteNativeFiles(*docs[0], dir / "o.txt", TNativeKind::Sin, msgs));
+  const std::string text = ReadBytes(dir / "o.txt");
+  // The old list of data files is gone; the lines after it stay.
+  EXPECT_EQ(text.find("v101_a.int"), std::string::npos);
+  EXPECT_NE(text.find("; end of the list\r\n"), std::string::npos);
+  auto back = Open(dir / "o.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  ExpectSameImage(*docs[0], *back[0]);
+  EXPECT_EQ(back[0]->Picture->ScanPara.XPhysUnit, "nm");
+  EXPECT_EQ(Values(*back[0]->Picture), Values(*docs[0]->Picture));
+}
+
+TEST(NativeWriter, CroppedAndRescaledPicturesWriteTheirOwnHeader) {
+  ScratchDir dir;
+  RecordingMessages msgs;
+  auto docs = Open(kSamples + "/demo/demo.txt", msgs);
+  ASSERT_EQ(docs.size(), 2u);
+  TImageDoc& topo = *docs[0];
+
+  // Cropped to 100 x 60: the scan parameters still say 256 x 256.
+  TImageDoc cropped;
+  cropped.ChannelCaption = topo.ChannelCaption;
+  cropped.InfoText = topo.InfoText;
+  cropped.CreatePicture(100, 60);
+  cropped.Picture->ScanPara = topo.Picture->ScanPara;
+  for (int r = 0; r < 60; ++r)
+    for (int c = 0; c < 100; ++c) cropped.Picture->RowTable[r][c] = topo.Picture->RowTable[r][c];
+  ASSERT_TRUE(WriteNativeFiles(cropped, dir / "crop.txt", TNativeKind::Sin, msgs));
+  EXPECT_EQ(ReadBytes(dir / "crop.sin").size(), 100u * 60u * 4u);
+  auto back = Open(dir / "crop.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0]->Picture->Columns, 100);
+  EXPECT_EQ(back[0]->Picture->Rows, 60);
+  EXPECT_EQ(Values(*back[0]->Picture), Values(*cropped.Picture));
+  // Lines of the information text other than the header stay.
+  EXPECT_NE(std::find(back[0]->InfoText.begin(), back[0]->InfoText.end(), "Bias       : 0.5 V"),
+            back[0]->InfoText.end());
+
+  // Rescaled: new ranges and units.
+  TScanPara& sp = topo.Picture->ScanPara;
+  sp.XScanRange = 0.123456789f;
+  sp.YScanRange = 7.5e20f;
+  sp.XPhysUnit = "um";
+  sp.YPhysUnit = "";
+  sp.PhysUnit = "pm";
+  ASSERT_TRUE(WriteNativeFiles(topo, dir / "res.txt", TNativeKind::Sin, msgs));
+  auto res = Open(dir / "res.txt", msgs);
+  ASSERT_EQ(res.size(), 1u);
+  ExpectSameImage(topo, *res[0]);
+  EXPECT_TRUE(msgs.shown.empty());
+}
+
+TEST(NativeWriter, SaveNames) {
+  EXPECT_EQ(NativeSaveNames("/m/scan.txt", TNativeKind::Sin).ParamFile, "/m/scan.txt");
+  EXPECT_EQ(NativeSaveNames("/m/scan.txt", TNativeKind::Sin).DataFile, "/m/scan.sin");
+  EXPECT_EQ(NativeSaveNames("/m/scan.txt", TNativeKind::Int).DataFile, "/m/scan.int");
+  // Without an extension the parameter file gets ".txt"; a "." in a folder is no
+  // extension.
+  EXPECT_EQ(NativeSaveNames("/m.v2/scan", TNativeKind::Int).ParamFile, "/m.v2/scan.txt");
+  EXPECT_EQ(NativeSaveNames("/m.v2/scan", TNativeKind::Int).DataFile, "/m.v2/scan.int");
+  EXPECT_EQ(NativeSaveNames("scan.", TNativeKind::Sin).ParamFile, "scan.txt");
+  // A chosen data-file name never lets the data overwrite the parameter file.
+  EXPECT_EQ(NativeSaveNames("/m/scan.sin", TNativeKind::Sin).ParamFile, "/m/scan.txt");
+  EXPECT_EQ(NativeSaveNames("/m/scan.sin", TNativeKind::Sin).DataFile, "/m/scan.sin");
+  EXPECT_EQ(NativeSaveNames("/m/a.b.dat", TNativeKind::Sin).ParamFile, "/m/a.b.dat");
+  EXPECT_EQ(NativeSaveNames("/m/a.b.dat", TNativeKind::Sin).DataFile, "/m/a.b.sin");
+  EXPECT_EQ(NativeKindOfFilter(3), TNativeKind::Int);
+  EXPECT_EQ(NativeKindOfFilter(2), TNativeKind::Sin);
+}
+
+TEST(NativeWriter, SaveWithoutExtensionOpensAgain) {
+  ScratchDir dir;
+  auto doc = ForeignDoc(2, 2);
+  RecordingMessages msgs;
+  ASSERT_TRUE(WriteNativeFiles(*doc, dir / "plain", TNativeKind::Sin, msgs));
+  auto back = Open(dir / "plain.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0]->Caption, "plain.sin");
+  EXPECT_EQ(Values(*back[0]->Picture), Values(*doc->Picture));
+}
+
+TEST(NativeWriter, ProposedSaveName) {
+  EXPECT_EQ(ProposedSaveName("scan1.int"), "scan1");
+  EXPECT_EQ(ProposedSaveName("/m/scan.bmp"), "/m/scan");
+  EXPECT_EQ(ProposedSaveName("/m/a.b.tfp"), "/m/a.b");
+  EXPECT_EQ(ProposedSaveName("/m.v2/scan"), "/m.v2/scan");
+  EXPECT_EQ(ProposedSaveName("5"), "5");
+}
