@@ -2,16 +2,20 @@
 #include "formats/LoadFiles.h"
 
 #include <fstream>
-#include <iterator>
 
 #include "formats/FileType.h"
 
 bool TByteStream::LoadFromFile(const std::string& path) {
   Position = 0;
   Bytes.clear();
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  Bytes.resize(static_cast<size_t>(size));
+  in.seekg(0);
+  in.read(Bytes.data(), size);
+  Bytes.resize(static_cast<size_t>(in.gcount()));
   return !in.bad();
 }
 

@@ -296,27 +296,36 @@ bool TLoadFiles::FillChannel(TImageDoc& window, int i, float scale) {
   const size_t have = DataStream.Size() / 4;
   const size_t n = have < need ? have : need;
   const unsigned char* src = reinterpret_cast<const unsigned char*>(DataStream.Bytes.data());
-  const long double s = scale;
-  for (size_t k = 0; k < n; ++k) {
+  // The product is wanted in extended precision and then stored as single. A single
+  // times a single, and a single times an integer below 2^29, is exact in double,
+  // so double gives the same result there; larger integers take long double.
+  const double ds = scale;
+  const long double ls = scale;
+  auto word = [src](size_t k) {
     const unsigned char* b = src + 4 * k;
-    const uint32_t raw = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                         (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    const size_t storedRow = k / static_cast<size_t>(cols);
-    const size_t c = k % static_cast<size_t>(cols);
-    long double v;
-    size_t r;
-    if (isInt) {
-      int32_t iv;
-      std::memcpy(&iv, &raw, 4);
-      v = static_cast<long double>(iv);
-      r = static_cast<size_t>(rows) - 1 - storedRow;  // the first stored row is the top row
-    } else {
-      float fv;
-      std::memcpy(&fv, &raw, 4);
-      v = static_cast<long double>(fv);
-      r = storedRow;
+    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  };
+  const size_t width = static_cast<size_t>(cols);
+  for (size_t k0 = 0, stored = 0; k0 < n; k0 += width, ++stored) {
+    // The first stored row of integers is the top row, of singles row 0.
+    float* row = pic.RowTable[isInt ? static_cast<size_t>(rows) - 1 - stored : stored];
+    const size_t count = std::min(width, n - k0);
+    for (size_t c = 0; c < count; ++c) {
+      const uint32_t raw = word(k0 + c);
+      if (isInt) {
+        int32_t iv;
+        std::memcpy(&iv, &raw, 4);
+        if (iv < (1 << 29) && iv > -(1 << 29))
+          row[c] = static_cast<float>(static_cast<double>(iv) * ds);
+        else
+          row[c] = static_cast<float>(static_cast<long double>(iv) * ls);
+      } else {
+        float fv;
+        std::memcpy(&fv, &raw, 4);
+        row[c] = static_cast<float>(static_cast<double>(fv) * ds);
+      }
     }
-    pic.RowTable[r][c] = static_cast<float>(v * s);
   }
   DataStream.Position = n * 4;
   if (n < need) {

@@ -369,3 +369,27 @@ TEST(NativeParameterText, CopyParameterTextSplitsAtLineFeeds) {
   l.CopyParameterText(doc);
   EXPECT_EQ(doc.InfoText, (std::vector<std::string>{"a", "", "b c", "last"}));
 }
+
+TEST(NativeChannelDecoding, ProductsAreRoundedOnceToSingle) {
+  ScratchDir dir;
+  const float scale = 0.1f;  // a full 24-bit mantissa
+  const std::vector<int32_t> raw = {(1 << 29) + 1, -2147483647 - 1, 123456789, -7};
+  WriteBytes(dir / "m.txt",
+             Header110({"FileDescBegin", "FileName : a.int", "Scale : 0.1", "FileDescEnd",
+                        "FileDescBegin", "FileName : b.sin", "Scale : 0.1", "FileDescEnd"}));
+  WriteBytes(dir / "a.int", Int32s(raw));
+  const std::vector<float> singles = {3.3333333f, -1e30f, 1e-38f, 16777215.0f};
+  WriteBytes(dir / "b.sin", Singles(singles));
+  RecordingMessages msgs;
+  ListHost host(msgs);
+  OpenNativeFile(dir / "m.txt", host);
+  ASSERT_EQ(host.ready.size(), 2u);
+  const TVKMPicture& a = *host.ready[0]->Picture;
+  const TVKMPicture& b = *host.ready[1]->Picture;
+  for (int k = 0; k < 4; ++k) {
+    const int r = 1 - k / 2, c = k % 2;  // integers fill from the top row
+    EXPECT_EQ(a.RowTable[r][c], static_cast<float>(static_cast<long double>(raw[k]) * scale));
+    EXPECT_EQ(b.RowTable[k / 2][c],
+              static_cast<float>(static_cast<long double>(singles[k]) * scale));
+  }
+}
