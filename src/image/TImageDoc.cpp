@@ -1,7 +1,14 @@
 // TImageDoc: picture creation and rendering with the value texts.
 #include "image/TImageDoc.h"
 
+#include <atomic>
+
 #include "image/NumberFormat.h"
+
+uint64_t TImageDoc::NextSerial() {
+  static std::atomic<uint64_t> next{1};
+  return next++;
+}
 
 bool TImageDoc::CreatePicture(int columns, int rows) {
   Picture = std::make_unique<TVKMPicture>(&Msgs());

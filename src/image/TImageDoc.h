@@ -3,6 +3,7 @@
 // hold one per image, so both see exactly the same data.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,16 +13,20 @@
 
 class TImageDoc {
  public:
-  explicit TImageDoc(Messages* messages = nullptr) : messages_(messages) {}
+  explicit TImageDoc(Messages* messages = nullptr) : messages_(messages), serial_(NextSerial()) {}
 
-  int Index = 0;                       // slot in the table of image windows
-  std::string Caption;                 // the window title
-  std::string ChannelName;             // name given by InitWindow
-  std::string ChannelCaption;          // caption of a native channel, else empty
-  std::vector<std::string> InfoText;   // the information text, line by line
+  // A number no other document of this process has: tells a window that was closed
+  // apart from a new one that took its slot (and perhaps its memory).
+  uint64_t Serial() const { return serial_; }
+
+  int Index = 0;                      // slot in the table of image windows
+  std::string Caption;                // the window title
+  std::string ChannelName;            // name given by InitWindow
+  std::string ChannelCaption;         // caption of a native channel, else empty
+  std::vector<std::string> InfoText;  // the information text, line by line
   std::unique_ptr<TVKMPicture> Picture;
-  TBitmap8 Image1;                     // the rendered bitmap
-  std::string MinText, MaxText;        // value texts of the last rendering
+  TBitmap8 Image1;               // the rendered bitmap
+  std::string MinText, MaxText;  // value texts of the last rendering
 
   void InitWindow(int index, const std::string& name) {
     Index = index;
@@ -41,5 +46,8 @@ class TImageDoc {
   Messages& Msgs() const { return messages_ ? *messages_ : DefaultMessages(); }
 
  private:
+  static uint64_t NextSerial();
+
   Messages* messages_;
+  uint64_t serial_;
 };

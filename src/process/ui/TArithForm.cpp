@@ -1,0 +1,180 @@
+// TArithForm: the Qt controls over the core arithmetic.
+#include "process/ui/TArithForm.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "app/core/IniFile.h"
+#include "app/core/SettingsKeys.h"
+#include "qtgui/ViewPainter.h"
+
+namespace {
+QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w = 200) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(name);
+  l->setGeometry(x, y, w, 16);
+  return l;
+}
+QLabel* MakeImage(QWidget* parent, const char* name, int x) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(name);
+  l->setGeometry(x, 48, 201, 201);
+  l->setScaledContents(true);
+  l->setFrameShape(QFrame::Box);
+  return l;
+}
+}  // namespace
+
+TArithForm::TArithForm(TArithHost& host, TIniFile* settings, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
+      host_(host),
+      settings_(settings),
+      result_(std::make_unique<TVKMPicture>(&host.Msgs())) {
+  setObjectName("ArithForm");
+  setWindowTitle("ArithForm");
+  setFixedSize(694, 326);
+  Label2 = MakeLabel(this, "Label2", 16, 16);
+  Image1 = MakeImage(this, "Image1", 16);
+  Edit1 = new QLineEdit(this);
+  Edit1->setObjectName("Edit1");
+  Edit1->setGeometry(225, 147, 25, 28);
+  QFont f("MS Sans Serif");
+  f.setPointSize(12);
+  Edit1->setFont(f);
+  Label3 = MakeLabel(this, "Label3", 256, 16);
+  Image2 = MakeImage(this, "Image2", 256);
+  Label1 = MakeLabel(this, "Label1", 466, 144, 12);
+  Label1->setText("=");
+  Image3 = MakeImage(this, "Image3", 480);
+  Label4 = MakeLabel(this, "Label4", 16, 264);
+  Label5 = MakeLabel(this, "Label5", 16, 280);
+  Label6 = MakeLabel(this, "Label6", 256, 264);
+  Label7 = MakeLabel(this, "Label7", 256, 280);
+  Label8 = MakeLabel(this, "Label8", 480, 264, 60);
+  Label9 = MakeLabel(this, "Label9", 480, 280, 60);
+  Button1 = new QPushButton("Use", this);
+  Button1->setObjectName("Button1");
+  Button1->setGeometry(544, 264, 75, 25);
+  Button1->setEnabled(false);
+  connect(Button1, &QPushButton::clicked, this, &TArithForm::Button1Click);
+  for (QLabel* l : {Image1, Image2}) {
+    l->setAcceptDrops(true);
+    l->installEventFilter(this);
+  }
+  Image3->installEventFilter(this);
+  Label1->installEventFilter(this);
+  Edit1->installEventFilter(this);
+  // FormCreate: the operator from the settings.
+  const std::string op =
+      settings_ ? settings_->ReadString(settings::kArithmetic, "Op", settings::kDefaultOp)
+                : settings::kDefaultOp;
+  Edit1->setText(QString::fromStdString(OperatorEditText(op)));
+}
+
+TArithForm::~TArithForm() = default;
+
+TImageDoc* TArithForm::Operand(int which) {
+  if (slots_[which] <= 0) return nullptr;
+  TImageDoc* doc = host_.DocInSlot(slots_[which]);
+  // A closed operand window counts as missing, also when its slot has been reused.
+  if (!doc || doc->Serial() != chosen_[which]) return nullptr;
+  return doc;
+}
+
+void TArithForm::SetOperand(int which, int slot) {
+  TImageDoc* w = host_.DocInSlot(slot);
+  if (!w) return;
+  Button1->setEnabled(false);
+  slots_[which] = slot;
+  chosen_[which] = w->Serial();
+  const TOperandTexts t = OperandTexts(*w);
+  (which == 1 ? Label2 : Label3)->setText(QString::fromStdString(t.Caption));
+  (which == 1 ? Image1 : Image2)
+      ->setPixmap(w->HasImage() ? QPixmap::fromImage(ToQImage(w->Image1)) : QPixmap());
+  (which == 1 ? Label4 : Label6)->setText(QString::fromStdString(t.Lower));
+  (which == 1 ? Label5 : Label7)->setText(QString::fromStdString(t.Upper));
+}
+
+void TArithForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  const int n = host_.ChildCount();
+  if (n > 1) {
+    if (host_.DocInSlot(n)) SetOperand(1, n);
+    if (host_.DocInSlot(n - 1)) SetOperand(2, n - 1);
+    Compute();
+  }
+}
+
+void TArithForm::Compute() {
+  TImageDoc* a = Operand(1);
+  TImageDoc* b = Operand(2);
+  const TArithOutcome r = ComputeArithmetic(
+      a ? a->Picture.get() : nullptr, b ? b->Picture.get() : nullptr, Edit1->text().toStdString(),
+      *result_, resultBitmap_, host_.Msgs(), host_.Msgs().DecimalSeparator());
+  if (!r.Computed()) return;
+  Image3->setPixmap(QPixmap::fromImage(ToQImage(resultBitmap_)));
+  Label8->setText(QString::fromStdString(r.Label8));
+  Label9->setText(QString::fromStdString(r.Label9));
+  Button1->setEnabled(true);
+}
+
+void TArithForm::Button1Click() {
+  const TImageDoc* first = Operand(1);
+  if (!first || !result_->HasMatrix()) return;
+  TImageDoc* w = nullptr;
+  try {
+    w = &host_.NewImage("Calculus");
+  } catch (const TooManyData& e) {
+    // The refusal was said by the host; the command stops with the error box.
+    host_.Msgs().ShowMessage(e.what(), TMsgDlgType::mtError);
+    return;
+  }
+  if (!MakeCalculusDoc(*w, w->Index, *result_, first)) {
+    host_.DiscardImage(*w);
+    return;
+  }
+  host_.ImageReady(*w);
+  hide();
+}
+
+void TArithForm::Edit1KeyPress(char key) {
+  const TOperatorKey k = OperatorKeyPress(key);
+  Edit1->setText(QString::fromStdString(k.Edit1));
+  if (k.StoreOp && settings_) settings_->WriteString(settings::kArithmetic, "Op", k.Op);
+  if (k.Beep) host_.Msgs().Beep();
+}
+
+bool TArithForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Image1 || watched == Image2) {
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+      static_cast<QDropEvent*>(event)->acceptProposedAction();
+      return true;
+    }
+    if (event->type() == QEvent::Drop) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const int slot = host_.SlotOfDragSource(drop->source());
+      if (slot > 0) SetOperand(watched == Image1 ? 1 : 2, slot);  // anything else is ignored
+      drop->acceptProposedAction();
+      return true;
+    }
+  }
+  if ((watched == Image3 || watched == Label1) && event->type() == QEvent::MouseButtonRelease) {
+    if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) Compute();
+    return true;
+  }
+  if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+    const QString text = static_cast<QKeyEvent*>(event)->text();
+    // Only typed characters count; the character itself never enters the edit.
+    if (!text.isEmpty() && text.at(0).isPrint()) {
+      Edit1KeyPress(text.at(0).unicode() < 128 ? static_cast<char>(text.at(0).unicode()) : '?');
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
