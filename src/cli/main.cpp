@@ -1,2 +1,65 @@
-// tarnisk-cli entry point.
-int main() { return 0; }
+// tarnisk-cli: the viewer's readers, writers and rendering driven from a shell.
+#include <QGuiApplication>
+#include <QLocale>
+#include <clocale>
+#include <cstdlib>
+#include <iostream>
+
+#include "cli/CliOptions.h"
+#include "cli/Commands.h"
+#include "cli/Help.h"
+
+namespace {
+
+// Qt's own diagnostics (missing runtime folders, font fallbacks) are not messages of
+// this program: stderr carries only the program's lines.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtFatalMsg || type == QtCriticalMsg)
+    std::cerr << "tarnisk-cli: " << text.toLocal8Bit().constData() << std::endl;
+}
+
+char LocaleDecimalPoint() {
+  const QString point = QLocale::system().decimalPoint();
+  if (point.size() == 1 && point[0].unicode() < 128) return static_cast<char>(point[0].unicode());
+  return '.';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  TCliParse parse;
+  try {
+    parse = ParseCommandLine(args);
+  } catch (const CliUsageError& e) {
+    std::cerr << "tarnisk-cli: " << e.what() << "\n";
+    if (e.Command.empty())
+      std::cerr << "Try 'tarnisk-cli --help' for more information.\n";
+    else
+      std::cerr << "Try 'tarnisk-cli " << e.Command << " --help' for more information.\n";
+    return 2;
+  }
+  switch (parse.What) {
+    case TCliParse::Action::Help:
+      std::cout << (parse.HelpFor ? CommandHelp(*parse.HelpFor) : GeneralHelp());
+      return 0;
+    case TCliParse::Action::Version:
+      std::cout << VersionText();
+      return 0;
+    case TCliParse::Action::Run:
+      break;
+  }
+  // No window is ever shown: fonts and painting work without a display. Qt sees no
+  // arguments, so that file names are never taken for Qt options.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qInstallMessageHandler(QuietQtMessages);
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QGuiApplication app(qtArgc, qtArgv);
+  // Qt sets the C locale from the environment; numbers in files are read and
+  // written with our own separator rules, never the C library's.
+  std::setlocale(LC_NUMERIC, "C");
+  const TCliOptions& o = parse.Options;
+  const char sep = o.DecimalPoint ? *o.DecimalPoint : LocaleDecimalPoint();
+  return RunCommand(o, sep);
+}

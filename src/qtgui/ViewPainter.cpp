@@ -1,7 +1,41 @@
-// Composed view painting (first form: the stretched image only).
+// Composed view painting: the stretched square image, the colour bar and the x scale
+// bar, all placed by the pure geometry of image/ViewGeometry.h.
 #include "qtgui/ViewPainter.h"
 
-#include <QPainter>
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPen>
+#include <QSvgGenerator>
+#include <algorithm>
+
+#include "image/NumberFormat.h"
+#include "image/ViewGeometry.h"
+
+namespace {
+
+// Rendered labels and texts are plain 8-bit text; units may carry Latin-1 (µ, °).
+QString ToQString(const std::string& s) {
+  return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+
+// Writes `text` with its top-left corner at `pos`; `background` fills the text's
+// extent first when it is valid (the colour-bar labels stand on white).
+void TextOut(QPainter& p, TViewPoint pos, const QString& text, const QColor& colour,
+             const QColor& background) {
+  const QFontMetrics fm = p.fontMetrics();
+  if (background.isValid())
+    p.fillRect(QRect(pos.X, pos.Y, fm.horizontalAdvance(text), fm.height()), background);
+  p.setPen(QPen(colour, 1));
+  p.drawText(QPoint(pos.X, pos.Y + fm.ascent()), text);
+}
+
+void Line(QPainter& p, int x1, int y1, int x2, int y2) {
+  p.drawLine(QPoint(x1, y1), QPoint(x2, y2));
+}
+
+}  // namespace
 
 QImage ToQImage(const TBitmap8& bitmap) {
   QImage img(bitmap.Width, bitmap.Height, QImage::Format_Indexed8);
@@ -14,12 +48,133 @@ QImage ToQImage(const TBitmap8& bitmap) {
   return img;
 }
 
-int PaintComposedView(QPaintDevice& device, TImageDoc& doc, const TViewOptions& options,
-                      int clientW, int clientH, int /*outerW*/, int /*outerH*/, const QFont& font,
-                      char /*sep*/) {
-  const int side = options.ZScale ? std::min(clientH, qRound(clientW * 0.7)) : std::min(clientH, clientW);
-  QPainter p(&device);
+void DrawZScale(QPainter& p, TImageDoc& doc, const TViewOptions& options, int outerW, int outerH,
+                char sep) {
+  // A 1 x 256 strip of every colour, 255 at the top, stretched into the bar.
+  TBitmap8 strip;
+  strip.SetSize(1, 256);
+  strip.Palette = doc.Image1.Palette;
+  for (int y = 0; y < 256; ++y) *strip.ScanLine(y) = static_cast<uint8_t>(255 - y);
+  const TViewRect bar = ZScaleBarRect(outerW, outerH);
+  const QRect barRect(bar.Left, bar.Top, bar.Width, bar.Height);
+  p.drawImage(barRect, ToQImage(strip));
+
+  if (doc.HasImage()) {
+    const TVKMPicture& pic = *doc.Picture;
+    if (options.ZeroMax) {
+      doc.MinText.assign(1, '0');  // (a literal assignment trips a GCC 12 -Wrestrict false alarm)
+      doc.MaxText = FormatValue(3, static_cast<double>(pic.Max) - pic.Min, sep);
+    } else {
+      doc.MinText = FormatValue(3, pic.Min, sep);
+      doc.MaxText = FormatValue(3, pic.Max, sep);
+    }
+  }
+  const std::string unit = doc.Picture ? doc.Picture->ScanPara.PhysUnit : std::string();
+  const int fontHeight = p.fontInfo().pixelSize();
+  TextOut(p, MaxLabelPos(bar, fontHeight), ToQString(doc.MaxText + " " + unit), options.FontColor,
+          Qt::white);
+  TextOut(p, MinLabelPos(bar), ToQString(doc.MinText + " " + unit), options.FontColor, Qt::white);
+
+  // A 1-pixel frame on the bar's outermost pixels.
+  p.setPen(QPen(Qt::black, 0));
+  p.setBrush(Qt::NoBrush);
+  if (bar.Width > 0 && bar.Height > 0)
+    p.drawRect(QRect(bar.Left, bar.Top, bar.Width - 1, bar.Height - 1));
+}
+
+void DrawXYScale(QPainter& p, const TImageDoc& doc, int side, char sep) {
+  if (!doc.Picture) return;
+  const TScanPara& sp = doc.Picture->ScanPara;
+  const TXYScaleBar bar = XYScaleBar(sp.XScanRange, side);
+  if (!bar.Shown) return;
+  const int cx = bar.Cx, cy = bar.Cy, h = bar.H;
+  p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::FlatCap));
+  Line(p, cx - h, cy, cx - h, cy + 7);
+  Line(p, cx - h, cy + 3, cx + h, cy + 3);
+  Line(p, cx + h, cy, cx + h, cy + 7);
+  p.setPen(QPen(Qt::white, 1, Qt::SolidLine, Qt::FlatCap));
+  Line(p, cx, cy + 3, cx, cy + 7);
+
+  const QString text = ToQString(FormatGeneral(bar.L, sep) + " " + sp.XPhysUnit);
+  const QFontMetrics fm = p.fontMetrics();
+  const int tw = fm.horizontalAdvance(text);
+  const int th = fm.height();
+  TextOut(p, {CentredTextLeft(cx, tw), cy - th}, text, Qt::white, QColor());
+}
+
+int PaintComposedView(QPainter& p, TImageDoc& doc, const TViewOptions& options, int clientW,
+                      int clientH, int outerW, int outerH, const QFont& font, char sep) {
+  p.save();
   p.setFont(font);
-  if (doc.HasImage()) p.drawImage(QRect(0, 0, side, side), ToQImage(doc.Image1));
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  if (options.ZScale) DrawZScale(p, doc, options, outerW, outerH, sep);
+  const int side = ViewSide(clientW, clientH, options.ZScale);
+  // Always square, whatever the picture's aspect ratio.
+  if (doc.HasImage() && doc.Image1.Width > 0 && doc.Image1.Height > 0)
+    p.drawImage(QRect(0, 0, side, side), ToQImage(doc.Image1));
+  if (options.XYLabel) DrawXYScale(p, doc, side, sep);
+  p.restore();
   return side;
+}
+
+int PaintComposedView(QPaintDevice& device, TImageDoc& doc, const TViewOptions& options,
+                      int clientW, int clientH, int outerW, int outerH, const QFont& font,
+                      char sep) {
+  QPainter p(&device);
+  return PaintComposedView(p, doc, options, clientW, clientH, outerW, outerH, font, sep);
+}
+
+QImage ComposedViewImage(TImageDoc& doc, const TViewOptions& options, int requestedW,
+                         int requestedH, const QFont& font, char sep) {
+  const TViewSize client = FitClient(requestedW, requestedH, options.ZScale);
+  QImage img(std::max(client.Width, 1), std::max(client.Height, 1), QImage::Format_RGB32);
+  img.fill(Qt::white);
+  PaintComposedView(img, doc, options, client.Width, client.Height, client.Width, client.Height,
+                    font, sep);
+  return img;
+}
+
+bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& options,
+                       int requestedW, int requestedH, const QFont& font, char sep,
+                       QString* error) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == "png") {
+    const QImage img = ComposedViewImage(doc, options, requestedW, requestedH, font, sep);
+    if (img.save(path, "PNG")) return true;
+    if (error) *error = "Cannot write " + path;
+    return false;
+  }
+  if (suffix != "svg") {
+    if (error) *error = "The view is written as .png or .svg, not " + path;
+    return false;
+  }
+  const TViewSize client = FitClient(requestedW, requestedH, options.ZScale);
+  QSvgGenerator svg;
+  // Render to memory first: the generator cannot report a failed file.
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  svg.setOutputDevice(&buffer);
+  svg.setSize(QSize(client.Width, client.Height));
+  svg.setViewBox(QRect(0, 0, client.Width, client.Height));
+  svg.setResolution(96);  // the pixel font sizes of the screen
+  svg.setTitle(ToQString(doc.Caption));
+  {
+    QPainter p(&svg);
+    p.fillRect(QRect(0, 0, client.Width, client.Height), Qt::white);
+    PaintComposedView(p, doc, options, client.Width, client.Height, client.Width, client.Height,
+                      font, sep);
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      file.write(buffer.data()) != buffer.data().size()) {
+    if (error) *error = "Cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+bool WriteBitmapFile(const TBitmap8& bitmap, const QString& path) {
+  if (bitmap.Width <= 0 || bitmap.Height <= 0) return false;
+  return ToQImage(bitmap).save(path, "BMP");
 }

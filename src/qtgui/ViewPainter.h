@@ -2,17 +2,21 @@
 // x scale bar) with Qt; shared by the viewer (onto its window) and the CLI (PNG/SVG).
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPaintDevice>
+#include <QPainter>
+#include <QString>
 
 #include "image/TImageDoc.h"
 
 // The display choices of an image window.
 struct TViewOptions {
-  bool ZScale = false;   // colour bar shown ("Z Scalling")
-  bool ZeroMax = false;  // labels "0".."max - min" ("  0..max")
-  bool XYLabel = false;  // x scale bar ("XY Scaling Label")
+  bool ZScale = false;           // colour bar shown ("Z Scalling")
+  bool ZeroMax = false;          // labels "0".."max - min" ("  0..max")
+  bool XYLabel = false;          // x scale bar ("XY Scaling Label")
+  QColor FontColor = Qt::black;  // colour of the window's font (the colour-bar labels)
 };
 
 // The rendered 8-bit bitmap of a document as an indexed QImage with its palette.
@@ -25,3 +29,26 @@ QImage ToQImage(const TBitmap8& bitmap);
 int PaintComposedView(QPaintDevice& device, TImageDoc& doc, const TViewOptions& options,
                       int clientW, int clientH, int outerW, int outerH, const QFont& font,
                       char sep);
+// The same onto an open painter (the viewer's paint event, a picture recording).
+int PaintComposedView(QPainter& painter, TImageDoc& doc, const TViewOptions& options, int clientW,
+                      int clientH, int outerW, int outerH, const QFont& font, char sep);
+
+// The colour bar with its labels and frame; sets doc.MinText and doc.MaxText.
+void DrawZScale(QPainter& painter, TImageDoc& doc, const TViewOptions& options, int outerW,
+                int outerH, char sep);
+// The white x scale bar with its length above it, near the lower right of the square.
+void DrawXYScale(QPainter& painter, const TImageDoc& doc, int side, char sep);
+
+// The composed view of a window without frame: `requested` is fitted (3 : 2 with the
+// colour bar, square without), the outer size equals the fitted client size, and the
+// view is drawn on white as the window shows it.
+QImage ComposedViewImage(TImageDoc& doc, const TViewOptions& options, int requestedW,
+                         int requestedH, const QFont& font, char sep);
+
+// Writes the composed view as PNG (".png") or SVG (".svg", case ignored). False with
+// `error` set when the suffix is neither or the file cannot be written.
+bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& options,
+                       int requestedW, int requestedH, const QFont& font, char sep, QString* error);
+
+// Writes the rendered bitmap as an 8-bit Windows bitmap with its 256-colour palette.
+bool WriteBitmapFile(const TBitmap8& bitmap, const QString& path);

@@ -1,0 +1,264 @@
+// The commands of tarnisk-cli. Each file is opened as the viewer opens it, into a
+// list of images; the chosen images are then reported, exported or processed.
+#include "cli/Commands.h"
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QFont>
+#include <QString>
+#include <iostream>
+
+#include "analysis/Roughness.h"
+#include "cli/CliHost.h"
+#include "formats/AsciiExport.h"
+#include "formats/NativeWriter.h"
+#include "formats/OpenFile.h"
+#include "image/NumberFormat.h"
+#include "qtgui/ViewPainter.h"
+
+namespace {
+
+QString PathOf(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The file extension of a path (without the point), or empty.
+std::string ExtensionOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return path.substr(dot + 1);
+}
+
+bool Interactive(const TCliOptions& o) {
+  return !o.Quiet && ::isatty(STDERR_FILENO);
+}
+
+// The window font of a new image window: the settings file's default font.
+QFont WindowFont() {
+  QFont font("MS Sans Serif");
+  font.setPointSize(8);
+  font.setStyleHint(QFont::SansSerif);
+  return font;
+}
+
+class ImageRun {
+ public:
+  ImageRun(const TCliOptions& o, CliMessages& msgs, const std::string& file, char sep)
+      : o_(o), msgs_(msgs), file_(file), sep_(sep) {}
+
+  // Runs the command on image n (1-based) of `count`; false when something failed.
+  bool Run(TImageDoc& doc, int n, int count) {
+    switch (o_.Command) {
+      case TCliCommand::Info:
+        Info(doc, n);
+        return true;
+      case TCliCommand::Export:
+        return Export(doc, n, count);
+      case TCliCommand::Process:
+        return Process(doc, n, count);
+      case TCliCommand::Convert:
+        return Convert(doc, n, count);
+    }
+    return false;
+  }
+
+ private:
+  const TCliOptions& o_;
+  CliMessages& msgs_;
+  const std::string& file_;
+  char sep_;
+
+  std::string G(double v) const { return FormatGeneral(v, sep_); }
+
+  void Info(const TImageDoc& doc, int n) {
+    const TVKMPicture& p = *doc.Picture;
+    const TScanPara& s = p.ScanPara;
+    std::string t;
+    t += "image: " + std::to_string(n) + "\n";
+    t += "title: " + doc.Caption + "\n";
+    t += "columns: " + std::to_string(p.Columns) + "\n";
+    t += "rows: " + std::to_string(p.Rows) + "\n";
+    t += "xPixel: " + std::to_string(s.xPixel) + "\n";
+    t += "yPixel: " + std::to_string(s.yPixel) + "\n";
+    t += "XScanRange: " + G(s.XScanRange) + "\n";
+    t += "YScanRange: " + G(s.YScanRange) + "\n";
+    t += "XPhysUnit: " + s.XPhysUnit + "\n";
+    t += "YPhysUnit: " + s.YPhysUnit + "\n";
+    t += "PhysUnit: " + s.PhysUnit + "\n";
+    t += "Scale: " + G(s.Scale) + "\n";
+    t += "min: " + G(p.Min) + "\n";
+    t += "max: " + G(p.Max) + "\n";
+    if (o_.Text)
+      for (const std::string& line : doc.InfoText) t += "| " + line + "\n";
+    t += "\n";
+    std::cout << t;
+  }
+
+  bool Written(bool ok, const std::string& path) {
+    if (!ok) {
+      msgs_.Say("cannot write " + path);
+      return false;
+    }
+    if (Interactive(o_)) msgs_.Say("wrote " + path);
+    return true;
+  }
+
+  bool Export(const TImageDoc& doc, int n, int count) {
+    const std::string path = OutputPath(o_.OutDir, file_, n, count, "dat", o_.Out);
+    if (path.empty()) {
+      const std::string text = AsciiExportText(*doc.Picture, sep_);
+      std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+      std::cout.flush();
+      return static_cast<bool>(std::cout);
+    }
+    return Written(WriteAsciiExport(*doc.Picture, path, sep_), path);
+  }
+
+  // With --out-dir the output's own PATH gives only the extension.
+  std::string Target(const std::string& path, int n, int count, const char* fallbackExt) {
+    std::string ext = ExtensionOf(path);
+    if (ext.empty()) ext = fallbackExt;
+    return OutputPath(o_.OutDir, file_, n, count, ext, path);
+  }
+
+  bool Native(TImageDoc& doc, const std::string& path, TNativeKind kind) {
+    // The writer says "File exists! Abort!" and the like itself.
+    if (!WriteNativeFiles(doc, path, kind, msgs_)) return false;
+    if (Interactive(o_)) msgs_.Say("wrote " + path);
+    return true;
+  }
+
+  bool View(TImageDoc& doc, const std::string& path) {
+    TViewOptions v;
+    v.ZScale = o_.ZScale;
+    v.ZeroMax = o_.ZeroMax;
+    v.XYLabel = o_.XYLabel;
+    const int w = o_.ViewW > 0 ? o_.ViewW : (o_.ZScale ? 450 : 300);
+    const int h = o_.ViewH > 0 ? o_.ViewH : 300;
+    QString error;
+    if (!WriteComposedView(PathOf(path), doc, v, w, h, WindowFont(), sep_, &error)) {
+      msgs_.Say(error.toStdString());
+      return false;
+    }
+    if (Interactive(o_)) msgs_.Say("wrote " + path);
+    return true;
+  }
+
+  bool Process(TImageDoc& doc, int n, int count) {
+    for (const TCliOperation& op : o_.Ops)
+      if (!ApplyOperation(op, doc, msgs_, sep_)) {
+        msgs_.Say("operation " + op.Text + " refused; no output written for image " +
+                  std::to_string(n));
+        return false;
+      }
+    bool ok = true;
+    if (!o_.Ascii.empty()) {
+      const std::string path = Target(o_.Ascii, n, count, "dat");
+      ok = Written(WriteAsciiExport(*doc.Picture, path, sep_), path) && ok;
+    }
+    if (!o_.Native.empty()) ok = Native(doc, Target(o_.Native, n, count, "txt"), *o_.Kind) && ok;
+    if (!o_.Bmp.empty()) {
+      const std::string path = Target(o_.Bmp, n, count, "bmp");
+      ok = Written(WriteBitmapFile(doc.Image1, PathOf(path)), path) && ok;
+    }
+    if (!o_.View.empty()) ok = View(doc, Target(o_.View, n, count, "png")) && ok;
+    if (o_.Stats) {
+      // The text of the box, its carriage return printed as a line break.
+      if (auto text = RoughnessMessage(doc.Picture.get(), sep_)) {
+        std::string out;
+        for (char c : *text) out += c == '\r' ? '\n' : c;
+        std::cout << out << "\n";
+      }
+    }
+    return ok;
+  }
+
+  bool Convert(TImageDoc& doc, int n, int count) {
+    switch (*o_.To) {
+      case TConvertTarget::Ascii: {
+        const std::string path = OutputPath(o_.OutDir, file_, n, count, "dat", {});
+        return Written(WriteAsciiExport(*doc.Picture, path, sep_), path);
+      }
+      case TConvertTarget::NativeSin:
+        return Native(doc, OutputPath(o_.OutDir, file_, n, count, "txt", {}), TNativeKind::Sin);
+      case TConvertTarget::NativeInt:
+        return Native(doc, OutputPath(o_.OutDir, file_, n, count, "txt", {}), TNativeKind::Int);
+      case TConvertTarget::Bmp: {
+        const std::string path = OutputPath(o_.OutDir, file_, n, count, "bmp", {});
+        return Written(WriteBitmapFile(doc.Image1, PathOf(path)), path);
+      }
+      case TConvertTarget::Png:
+        return View(doc, OutputPath(o_.OutDir, file_, n, count, "png", {}));
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+std::string InputBaseName(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+std::string OutputPath(const std::string& outDir, const std::string& inputFile, int n, int count,
+                       const std::string& ext, const std::string& explicitPath) {
+  if (outDir.empty()) return explicitPath;
+  std::string path = outDir;
+  if (path.back() != '/') path += '/';
+  path += InputBaseName(inputFile);
+  if (count > 1) {
+    path += '_';
+    path += std::to_string(n);
+  }
+  if (!ext.empty()) path += "." + ext;
+  return path;
+}
+
+int RunCommand(const TCliOptions& o, char sep) {
+  int status = 0;
+  const size_t files = o.Files.size();
+  for (size_t f = 0; f < files; ++f) {
+    const std::string& file = o.Files[f];
+    if (files > 1 && Interactive(o))
+      std::cerr << "tarnisk-cli: [" << f + 1 << "/" << files << "] " << file << std::endl;
+    CliMessages msgs(sep, o.Spectroscopy);
+    msgs.File = file;
+    CliHost host(msgs);
+    try {
+      OpenFile(file, host, nullptr);
+    } catch (const TooManyData&) {
+      // Said as "Too many Data!" already; the images opened so far stay.
+    } catch (const std::exception& e) {
+      msgs.Say(e.what());
+    }
+    host.Finish();
+    const int count = static_cast<int>(host.Images.size());
+    if (count == 0) {
+      // The reader has said why; a file that yields nothing is a failed file.
+      if (msgs.Count == 0) msgs.Say("no image could be read");
+      status = 1;
+      continue;
+    }
+    if (host.Discarded > 0) status = 1;
+    int first = 1, last = count;
+    if (o.Image) {
+      if (*o.Image > count) {
+        msgs.Say("there is no image " + std::to_string(*o.Image) + " (the file holds " +
+                 std::to_string(count) + ")");
+        status = 1;
+        continue;
+      }
+      first = last = *o.Image;
+    }
+    ImageRun run(o, msgs, file, sep);
+    for (int n = first; n <= last; ++n)
+      if (!run.Run(*host.Images[n - 1], n, count)) status = 1;
+  }
+  return status;
+}

@@ -1,0 +1,109 @@
+// Usage texts.
+#include "cli/Help.h"
+
+#ifndef TARNISK_VERSION
+#define TARNISK_VERSION "1.0.2"
+#endif
+
+namespace {
+
+const char* kCommon =
+    "  --image N|all         which image of a file (1-based); all: each in turn\n"
+    "  --decimal-point CHAR  decimal separator of numbers (default: the locale's)\n"
+    "  --spectroscopy yes|no|cancel\n"
+    "                        answer to \"Read spectroscopy data?\" (default yes)\n"
+    "  --quiet               no progress or informational lines\n"
+    "  --help                this text\n";
+
+const char* kView =
+    "  --view-size WxH       client area of the view (default 450x300 with the colour\n"
+    "                        bar, 300x300 without); fitted to 3:2 or square\n"
+    "  --zscale              colour bar with minimum and maximum labels\n"
+    "  --zero-max            label the colour bar 0..max-min\n"
+    "  --xy-label            x scale bar\n";
+
+}  // namespace
+
+std::string VersionText() {
+  return std::string("tarnisk-cli ") + TARNISK_VERSION + "\n";
+}
+
+std::string GeneralHelp() {
+  return "Usage: tarnisk-cli COMMAND [OPTIONS] FILE...\n"
+         "\n"
+         "Batch work on scanning probe microscopy images, without a display.\n"
+         "\n"
+         "Commands:\n"
+         "  info     scan parameters and value range of every image\n"
+         "  export   the ASCII table of an image\n"
+         "  process  apply operations, then write outputs\n"
+         "  convert  write every image as ascii, native-sin, native-int, bmp or png\n"
+         "\n"
+         "  tarnisk-cli COMMAND --help   options of a command\n"
+         "  tarnisk-cli --version        the version\n"
+         "\n"
+         "Exit status: 0 success; 1 a file could not be opened, read or written, or an\n"
+         "operation was refused; 2 bad usage.\n"
+         "Messages are written to stderr as \"tarnisk-cli: FILE: TEXT\".\n";
+}
+
+std::string CommandHelp(TCliCommand command) {
+  std::string t;
+  switch (command) {
+    case TCliCommand::Info:
+      t = "Usage: tarnisk-cli info [OPTIONS] FILE...\n"
+          "\n"
+          "For every image a block of \"key: value\" lines, then an empty line.\n"
+          "\n"
+          "Options:\n"
+          "  --text                add the image's information text, lines prefixed \"| \"\n";
+      t += kCommon;
+      t += "\nDefault: --image all.\n";
+      break;
+    case TCliCommand::Export:
+      t = "Usage: tarnisk-cli export [OPTIONS] FILE...\n"
+          "\n"
+          "The ASCII table of the image (tab-separated rows from row 0, CR LF line ends).\n"
+          "\n"
+          "Options:\n"
+          "  --out PATH            write to PATH (default: standard output)\n"
+          "  --out-dir DIR         write DIR/<base>[_<N>].dat for each image\n";
+      t += kCommon;
+      t += "\nDefault: --image 1. Several files or --image all need --out-dir.\n";
+      break;
+    case TCliCommand::Process:
+      t = "Usage: tarnisk-cli process [OPTIONS] FILE... [--op OP]... OUTPUTS\n"
+          "\n"
+          "Applies the operations in order, then writes the outputs.\n"
+          "\n"
+          "Operations (--op OP, repeatable):\n"
+          "  invert                Process > Invers\n"
+          "\n"
+          "Outputs:\n"
+          "  --ascii PATH          the ASCII export\n"
+          "  --native PATH --kind sin|int\n"
+          "                        the native parameter file and its data file\n"
+          "  --bmp PATH            the rendered 8-bit bitmap\n"
+          "  --view PATH           the composed view as .png or .svg\n"
+          "  --stats               the roughness text on standard output\n";
+      t += kView;
+      t += "  --out-dir DIR         with several images: DIR/<base>[_<N>].<ext of PATH>\n";
+      t += kCommon;
+      t += "\nDefault: --image 1.\n";
+      break;
+    case TCliCommand::Convert:
+      t = "Usage: tarnisk-cli convert [OPTIONS] FILE... --to ascii|native-sin|native-int|bmp|png\n"
+          "\n"
+          "Writes each image as DIR/<base>[_<N>].<ext> (_<N> when the file holds several\n"
+          "images): .dat, .txt with .sin or .int, .bmp, or the composed view as .png.\n"
+          "\n"
+          "Options:\n"
+          "  --to KIND             what to write\n"
+          "  --out-dir DIR         where to write (default: the current directory)\n";
+      t += kView;
+      t += kCommon;
+      t += "\nDefault: --image all.\n";
+      break;
+  }
+  return t;
+}

@@ -1,0 +1,330 @@
+// tarnisk-cli run as a program: usage errors, messages, info, export, process and
+// convert on the demo measurement, and the files they write.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+struct Result {
+  int exit = -1;
+  QByteArray out;
+  QByteArray err;
+};
+
+Result Cli(const QStringList& args, const QString& workDir = {}) {
+  QProcess p;
+  if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("LC_ALL", "C");
+  p.setProcessEnvironment(env);
+  p.start(TARNISK_CLI_PATH, args);
+  if (!p.waitForFinished(120000)) return {};
+  Result r;
+  r.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  r.out = p.readAllStandardOutput();
+  r.err = p.readAllStandardError();
+  return r;
+}
+
+QString Demo() {
+  return QString(TARNISK_SAMPLES_DIR) + "/demo/demo.txt";
+}
+
+// The "key: value" lines of the info blocks, one map per block.
+QList<QMap<QString, QString>> InfoBlocks(const QByteArray& out) {
+  QList<QMap<QString, QString>> blocks;
+  QMap<QString, QString> block;
+  for (const QByteArray& line : out.split('\n')) {
+    if (line.isEmpty()) {
+      if (!block.isEmpty()) blocks.push_back(block);
+      block.clear();
+      continue;
+    }
+    const int colon = line.indexOf(": ");
+    if (colon > 0 && !line.startsWith("| "))
+      block.insert(QString::fromLatin1(line.left(colon)), QString::fromLatin1(line.mid(colon + 2)));
+  }
+  if (!block.isEmpty()) blocks.push_back(block);
+  return blocks;
+}
+
+// Every number of an ASCII export, row after row.
+QList<double> Values(const QByteArray& table, int* rows = nullptr, int* cols = nullptr) {
+  QList<double> v;
+  const QList<QByteArray> lines = table.split('\n');
+  int r = 0;
+  for (const QByteArray& line : lines) {
+    if (line.isEmpty()) continue;
+    const QList<QByteArray> cells = line.trimmed().split('\t');
+    if (cols) *cols = int(cells.size());
+    for (const QByteArray& c : cells) v.push_back(c.toDouble());
+    ++r;
+  }
+  if (rows) *rows = r;
+  return v;
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestCli : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { QVERIFY2(QFile::exists(Demo()), "the demo measurement is missing"); }
+
+  void helpAndVersion() {
+    Result r = Cli({"--help"});
+    QCOMPARE(r.exit, 0);
+    QVERIFY(r.out.startsWith("Usage: tarnisk-cli COMMAND"));
+    for (const char* cmd : {"info", "export", "process", "convert"}) {
+      r = Cli({cmd, "--help"});
+      QCOMPARE(r.exit, 0);
+      QVERIFY(r.out.startsWith(QByteArray("Usage: tarnisk-cli ") + cmd));
+    }
+    r = Cli({"--version"});
+    QCOMPARE(r.exit, 0);
+    QVERIFY(r.out.startsWith("tarnisk-cli 1."));
+  }
+
+  void badUsageExitsTwoWithAReasonAndAPointer_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no command") << QStringList{} << "no command";
+    QTest::newRow("unknown command") << QStringList{"frobnicate", "x"} << "unknown command";
+    QTest::newRow("unknown option") << QStringList{"info", "--bogus", Demo()} << "unknown option";
+    QTest::newRow("option of another command")
+        << QStringList{"info", "--ascii", "a.dat", Demo()} << "not an option of info";
+    QTest::newRow("no file") << QStringList{"info"} << "no input file";
+    QTest::newRow("unknown operation")
+        << QStringList{"process", Demo(), "--op", "level:lines:9"} << "unknown operation";
+    QTest::newRow("repeat of a single command")
+        << QStringList{"process", Demo(), "--op", "invert*2"} << "malformed operation";
+    QTest::newRow("image 0") << QStringList{"info", "--image", "0", Demo()} << "--image";
+    QTest::newRow("image text") << QStringList{"info", "--image", "x1", Demo()} << "--image";
+    QTest::newRow("missing value") << QStringList{"info", Demo(), "--image"} << "needs a value";
+    QTest::newRow("view suffix") << QStringList{"process", Demo(), "--view", "a.jpg"}
+                                 << ".png or .svg";
+    QTest::newRow("view size") << QStringList{"process", Demo(), "--view-size", "10y5"}
+                               << "--view-size";
+    QTest::newRow("native without kind")
+        << QStringList{"process", Demo(), "--native", "a.txt"} << "--kind";
+    QTest::newRow("bad kind") << QStringList{"process", Demo(),   "--native",
+                                             "a.txt",   "--kind", "float"}
+                              << "--kind";
+    QTest::newRow("decimal point")
+        << QStringList{"info", "--decimal-point", "ab", Demo()} << "--decimal-point";
+    QTest::newRow("spectroscopy") << QStringList{"info", "--spectroscopy", "maybe", Demo()}
+                                  << "--spectroscopy";
+    QTest::newRow("several exports to one place")
+        << QStringList{"export", Demo(), Demo()} << "--out-dir";
+    QTest::newRow("all images into one path")
+        << QStringList{"process", Demo(), "--image", "all", "--bmp", "a.bmp"} << "--out-dir";
+    QTest::newRow("convert without target") << QStringList{"convert", Demo()} << "--to";
+    QTest::newRow("profile not built")
+        << QStringList{"process", Demo(), "--profile", "row:1", "p.dat"} << "not available";
+  }
+  void badUsageExitsTwoWithAReasonAndAPointer() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const Result r = Cli(args, dir.path());
+    QCOMPARE(r.exit, 2);
+    QVERIFY(r.out.isEmpty());
+    const QList<QByteArray> lines = r.err.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith("tarnisk-cli: ") && lines[0].contains(reason.toLatin1()),
+             r.err.constData());
+    QVERIFY(lines[1].contains("--help"));
+    QVERIFY(QDir(dir.path()).isEmpty());  // nothing was written
+  }
+
+  void unknownFileTypeFailsButOtherFilesStillRun() {
+    Result r = Cli({"info", "scan.TXT"});
+    QCOMPARE(r.exit, 1);
+    QCOMPARE(r.err, QByteArray("tarnisk-cli: scan.TXT: Unknown file type\n"));
+    QVERIFY(r.out.isEmpty());
+
+    r = Cli({"info", "scan.TXT", Demo()});
+    QCOMPARE(r.exit, 1);
+    QCOMPARE(InfoBlocks(r.out).size(), 2);  // the demo's two channels after the failure
+
+    r = Cli({"info", "/nonexistent/missing.txt"});
+    QCOMPARE(r.exit, 1);
+    QVERIFY(r.err.startsWith("tarnisk-cli: /nonexistent/missing.txt: "));
+    QVERIFY(!r.err.trimmed().contains('\n'));  // one line per message
+  }
+
+  void infoOfTheDemo() {
+    const Result r = Cli({"info", "--text", Demo()});
+    QCOMPARE(r.exit, 0);
+    const auto blocks = InfoBlocks(r.out);
+    QCOMPARE(blocks.size(), 2);
+    const QStringList order = {"image",    "title",      "columns",    "rows",      "xPixel",
+                               "yPixel",   "XScanRange", "YScanRange", "XPhysUnit", "YPhysUnit",
+                               "PhysUnit", "Scale",      "min",        "max"};
+    // The keys in the documented order at the start of the output.
+    const QList<QByteArray> lines = r.out.split('\n');
+    for (int i = 0; i < order.size(); ++i)
+      QVERIFY2(lines[i].startsWith((order[i] + ": ").toLatin1()), lines[i].constData());
+    QCOMPARE(blocks[0]["image"], QString("1"));
+    QVERIFY(blocks[0]["title"].endsWith("demo_topo.int - Topography"));
+    QCOMPARE(blocks[0]["columns"], QString("256"));
+    QCOMPARE(blocks[0]["rows"], QString("256"));
+    QCOMPARE(blocks[0]["XScanRange"], QString("500"));
+    QCOMPARE(blocks[0]["XPhysUnit"], QString("nm"));
+    QCOMPARE(blocks[0]["PhysUnit"], QString("nm"));
+    QCOMPARE(blocks[0]["Scale"], QString("0.00100000004749745"));  // the single 0.001
+    QCOMPARE(blocks[1]["image"], QString("2"));
+    QVERIFY(blocks[1]["title"].endsWith("demo_current.sin - Current"));
+    QCOMPARE(blocks[1]["PhysUnit"], QString("nA"));
+    QVERIFY(r.out.contains("| Version    : 1.10"));
+  }
+
+  void exportMatchesInfoAndTheSeparator() {
+    Result info = Cli({"info", "--image", "2", Demo()});
+    QCOMPARE(info.exit, 0);
+    const auto blocks = InfoBlocks(info.out);
+    QCOMPARE(blocks.size(), 1);
+    QCOMPARE(blocks[0]["image"], QString("2"));
+
+    const Result ex = Cli({"export", "--image", "2", "--decimal-point", ".", Demo()});
+    QCOMPARE(ex.exit, 0);
+    QVERIFY(ex.out.endsWith("\r\n"));
+    QCOMPARE(ex.out.count("\r\n"), 256);
+    QCOMPARE(ex.out.count('\n'), 256);  // every line break is CR LF
+    int rows = 0, cols = 0;
+    const QList<double> v = Values(ex.out, &rows, &cols);
+    QCOMPARE(rows, 256);
+    QCOMPARE(cols, 256);
+    QCOMPARE(v.size(), 256 * 256);
+    const double mn = *std::min_element(v.begin(), v.end());
+    const double mx = *std::max_element(v.begin(), v.end());
+    QCOMPARE(mn, blocks[0]["min"].toDouble());
+    QCOMPARE(mx, blocks[0]["max"].toDouble());
+    QVERIFY(mx > mn);
+
+    const Result comma = Cli({"export", "--image", "2", "--decimal-point", ",", Demo()});
+    QCOMPARE(comma.exit, 0);
+    QVERIFY(!comma.out.contains('.'));
+    QByteArray back = comma.out;
+    back.replace(',', '.');
+    QCOMPARE(back, ex.out);
+  }
+
+  void missingImageNumber() {
+    const Result r = Cli({"export", "--image", "3", Demo()});
+    QCOMPARE(r.exit, 1);
+    QVERIFY(r.err.contains("no image 3"));
+    QVERIFY(r.out.isEmpty());
+  }
+
+  void processWritesTheOutputs() {
+    QTemporaryDir dir;
+    const QString ascii = dir.filePath("t.dat"), bmp = dir.filePath("t.bmp"),
+                  png = dir.filePath("t.png"), svg = dir.filePath("t.svg");
+    const Result r = Cli({"process", Demo(), "--ascii", ascii, "--bmp", bmp, "--view", png,
+                          "--zscale", "--xy-label", "--stats", "--decimal-point", "."});
+    QCOMPARE(r.exit, 0);
+    QVERIFY2(r.err.isEmpty(), r.err.constData());
+    QCOMPARE(ReadAll(ascii), Cli({"export", "--decimal-point", ".", Demo()}).out);
+    QVERIFY(r.out.startsWith("Mean = "));
+    QVERIFY(r.out.contains("\nStD  = "));
+
+    const QByteArray b = ReadAll(bmp);
+    QCOMPARE(b.left(2), QByteArray("BM"));
+    QCOMPARE(int(uchar(b[28])), 8);
+    QCOMPARE(QImage(bmp).size(), QSize(256, 256));
+
+    const QImage view(png);
+    QCOMPARE(view.size(), QSize(450, 300));
+    // The colour bar's frame at (360, 75)-(395, 194) and the white around it.
+    QCOMPARE(view.pixel(360, 120) & 0xFFFFFF, 0u);
+    QCOMPARE(view.pixel(395, 120) & 0xFFFFFF, 0u);
+    QCOMPARE(view.pixel(378, 194) & 0xFFFFFF, 0u);
+    QCOMPARE(view.pixel(350, 120) & 0xFFFFFF, 0xFFFFFFu);
+    // The square image covers 300 x 300 with palette colours, not white.
+    QVERIFY((view.pixel(150, 150) & 0xFFFFFF) != 0xFFFFFFu);
+    QVERIFY((view.pixel(5, 295) & 0xFFFFFF) != 0xFFFFFFu);
+    QCOMPARE(view.pixel(305, 295) & 0xFFFFFF, 0xFFFFFFu);
+
+    const Result s = Cli({"process", Demo(), "--view", svg, "--view-size", "600x500", "--zscale"});
+    QCOMPARE(s.exit, 0);
+    const QByteArray text = ReadAll(svg);
+    QVERIFY(text.contains("<svg"));
+    QVERIFY(text.contains("width=\"600\""));  // fitted to 600 x 400
+    QVERIFY(text.contains("height=\"400\""));
+    QVERIFY(text.contains(" nm<") || text.contains(" nm "));
+  }
+
+  void invertNegatesTheValues() {
+    QTemporaryDir dir;
+    const QString ascii = dir.filePath("inv.dat");
+    const Result r =
+        Cli({"process", Demo(), "--op", "invert", "--ascii", ascii, "--decimal-point", "."});
+    QCOMPARE(r.exit, 0);
+    const QList<double> orig = Values(Cli({"export", "--decimal-point", ".", Demo()}).out);
+    const QList<double> inv = Values(ReadAll(ascii));
+    QCOMPARE(inv.size(), orig.size());
+    for (int i = 0; i < orig.size(); i += 97) QCOMPARE(inv[i], -orig[i]);
+  }
+
+  void nativeRoundTripAndRefusal() {
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("saved.txt");
+    Result r = Cli({"process", Demo(), "--image", "2", "--native", saved, "--kind", "sin"});
+    QCOMPARE(r.exit, 0);
+    QVERIFY(QFile::exists(saved));
+    // The saved image reads back with the same values and parameters.
+    const auto a = InfoBlocks(Cli({"info", "--image", "2", Demo()}).out);
+    const auto b = InfoBlocks(Cli({"info", saved}).out);
+    QCOMPARE(b.size(), 1);
+    for (const char* key :
+         {"columns", "rows", "XScanRange", "YScanRange", "XPhysUnit", "PhysUnit", "min", "max"})
+      QCOMPARE(b[0][key], a[0][key]);
+    QCOMPARE(Cli({"export", saved}).out, Cli({"export", "--image", "2", Demo()}).out);
+
+    // An existing parameter file is refused, as the viewer refuses it.
+    r = Cli({"process", Demo(), "--native", saved, "--kind", "int"});
+    QCOMPARE(r.exit, 1);
+    QVERIFY2(r.err.contains(": File exists! Abort!"), r.err.constData());
+  }
+
+  void convertWritesOneFilePerImage() {
+    QTemporaryDir dir;
+    Result r = Cli({"convert", Demo(), "--to", "bmp", "--out-dir", dir.path()});
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(QImage(dir.filePath("demo_1.bmp")).format(), QImage::Format_Indexed8);
+    QCOMPARE(QImage(dir.filePath("demo_2.bmp")).size(), QSize(256, 256));
+
+    r = Cli({"convert", Demo(), "--to", "ascii", "--image", "1"}, dir.path());
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(ReadAll(dir.filePath("demo_1.dat")), Cli({"export", Demo()}).out);
+
+    r = Cli({"convert", Demo(), "--to", "png", "--zscale", "--out-dir", dir.path()});
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(QImage(dir.filePath("demo_2.png")).size(), QSize(450, 300));
+
+    r = Cli({"convert", Demo(), "--to", "native-int", "--out-dir", dir.path()});
+    QCOMPARE(r.exit, 0);
+    const auto blocks = InfoBlocks(Cli({"info", dir.filePath("demo_1.txt")}).out);
+    QCOMPARE(blocks.size(), 1);
+    QCOMPARE(blocks[0]["columns"], QString("256"));
+
+    // Unwritable output: exit 1 with the reason.
+    r = Cli({"convert", Demo(), "--to", "ascii", "--out-dir", "/nonexistent/dir"});
+    QCOMPARE(r.exit, 1);
+    QVERIFY(r.err.contains("cannot write /nonexistent/dir/demo_1.dat"));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
