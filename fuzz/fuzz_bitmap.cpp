@@ -1,0 +1,10 @@
+// The Bitmap reader on the whole input as one file.
+#include "FuzzSupport.h"
+#include "formats/OpenReaders.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string path = WriteFuzzFile("f.bmp", data, size);
+  FuzzHost host;
+  OpenSingleImageFile(path, TFileType::Bitmap, host);
+  return 0;
+}
