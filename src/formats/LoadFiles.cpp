@@ -1,6 +1,7 @@
 // TLoadFiles construction; the readers live in the files of their formats.
 #include "formats/LoadFiles.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "formats/FileType.h"
@@ -8,6 +9,9 @@
 bool TByteStream::LoadFromFile(const std::string& path) {
   Position = 0;
   Bytes.clear();
+  // A folder opens as a stream too (an empty data file name names the folder).
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return false;
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
   const std::streamoff size = in.tellg();

@@ -393,3 +393,14 @@ TEST(NativeChannelDecoding, ProductsAreRoundedOnceToSingle) {
               static_cast<float>(static_cast<long double>(singles[k]) * scale));
   }
 }
+
+TEST(NativeChannelFailures, EmptyDataFileNameNamesNoFile) {
+  ScratchDir dir;
+  WriteBytes(dir / "m.txt", Header110({"FileDescBegin", "FileName : ", "FileDescEnd"}));
+  RecordingMessages msgs;
+  ListHost host(msgs);
+  OpenNativeFile(dir / "m.txt", host);
+  EXPECT_TRUE(host.docs.empty());
+  EXPECT_EQ(host.discarded, 1);
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{std::string("Cannot open file ") + (dir / "")});
+}
