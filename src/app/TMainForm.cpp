@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -24,6 +26,9 @@
 #include "app/TRenameForm.h"
 #include "app/core/IniFile.h"
 #include "app/core/SettingsKeys.h"
+#include "formats/AsciiExport.h"
+#include "formats/NativeWriter.h"
+#include "qtgui/ViewPainter.h"
 #include "view/TMDIChild.h"
 
 namespace {
@@ -37,6 +42,17 @@ const char* const kOpenFilters[] = {
     "Omicron (*.par)",        "TopoMetrix (*.tfp *.*fp *.2fp *.3fp)",
     "Windows-Bitmap (*.bmp)", "All files (*.*)",
 };
+
+// The save dialog's filters, index 1..3 in this order.
+const char* const kSaveFilters[] = {
+    "Windows bitmap (*.bmp)",
+    "Morvane (*.txt & *.sin) (*.txt)",
+    "Morvane (*.txt & *.int) (*.txt)",
+};
+
+QString SuffixOfSaveFilter(int index) {
+  return index == 1 ? QStringLiteral("bmp") : QStringLiteral("txt");
+}
 
 // A hint "short|long": the short part is the tool tip, the long part the status
 // text; without "|" both are the whole hint.
@@ -465,11 +481,105 @@ void TMainForm::CloseAllItemClick() {
   UpdateMenuItems();
 }
 
-void TMainForm::FileSaveItemClick() {}
+// The save dialog shared by Save and Save As; it keeps its name and filter for the
+// session, like one dialog object would. Returns the filter index 1..3, 0 when
+// cancelled.
+int TMainForm::RunSaveDialog(QString& fileName) {
+  QFileDialog dialog(this, QStringLiteral("Save As"));
+  dialog.setObjectName(QStringLiteral("SaveDialog"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  QStringList filters;
+  for (const char* f : kSaveFilters) filters << QString::fromLatin1(f);
+  dialog.setNameFilters(filters);
+  const int start = saveFilterIndex_ >= 1 && saveFilterIndex_ <= 3 ? saveFilterIndex_ : 2;
+  dialog.selectNameFilter(filters.at(start - 1));
+  // The default extension follows the filter, so that a native save never gets a
+  // parameter file named *.bmp.
+  dialog.setDefaultSuffix(SuffixOfSaveFilter(start));
+  // Follow every change of the filter, by the user or by selectNameFilter.
+  for (QComboBox* combo : dialog.findChildren<QComboBox*>()) {
+    if (combo->count() != filters.size() || combo->itemText(0) != filters.at(0)) continue;
+    connect(combo, &QComboBox::currentIndexChanged, &dialog,
+            [&dialog](int i) { dialog.setDefaultSuffix(SuffixOfSaveFilter(i + 1)); });
+  }
+  if (!fileName.isEmpty()) {
+    const QFileInfo info(fileName);
+    if (info.path() != QLatin1String(".")) dialog.setDirectory(info.path());
+    dialog.selectFile(info.fileName());
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return 0;
+  const int index = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  saveFilterIndex_ = index > 0 ? index : start;
+  fileName = dialog.selectedFiles().constFirst();
+  if (QFileInfo(fileName).suffix().isEmpty())
+    fileName += QLatin1Char('.') + SuffixOfSaveFilter(saveFilterIndex_);
+  saveFileName_ = fileName;
+  return saveFilterIndex_;
+}
 
-void TMainForm::FileSaveAsItemClick() {}
+bool TMainForm::WriteBitmapFile(TMDIChild& child, const QString& fileName) {
+  const TBitmap8& bitmap = child.Doc().Image1;
+  if (bitmap.Width <= 0 || bitmap.Height <= 0) return false;
+  if (!ToQImage(bitmap).save(fileName, "BMP")) {
+    messages_->ShowMessage("Cannot create file " + fileName.toStdString(), TMsgDlgType::mtError);
+    return false;
+  }
+  return true;
+}
 
-void TMainForm::FileExportItemClick() {}
+void TMainForm::FileSaveItemClick() {
+  TMDIChild* child = ActiveImageChild();
+  if (!child) return;
+  QString name = saveFileName_;
+  if (RunSaveDialog(name) == 0) return;
+  // Save writes the rendered bitmap whatever filter was chosen.
+  WriteBitmapFile(*child, name);
+}
+
+void TMainForm::FileSaveAsItemClick() {
+  TMDIChild* child = ActiveChild();
+  if (!child) return;
+  QString name = QString::fromStdString(ProposedSaveName(child->Doc().ChannelName));
+  // A channel name without a folder (native channels) is proposed in the folder of
+  // the file opened last, which is where its measurement lies.
+  if (!name.isEmpty() && QFileInfo(name).path() == QLatin1String(".")) {
+    const QString folder =
+        QString::fromStdString(settings_->ReadString(settings::kSave, "Path", ""));
+    if (!folder.isEmpty() && QDir(folder).exists()) name = QDir(folder).filePath(name);
+  }
+  const int index = RunSaveDialog(name);
+  if (index == 0) return;
+  if (index == 1) {
+    WriteBitmapFile(*child, name);
+    return;
+  }
+  WriteNativeFiles(child->Doc(), name.toStdString(), NativeKindOfFilter(index), *messages_);
+}
+
+void TMainForm::FileExportItemClick() {
+  TMDIChild* child = ActiveChild();
+  if (!child || !child->Doc().HasImage()) return;
+  const QString folder = QString::fromStdString(
+      settings_->ReadString(settings::kFile, "ExportPath", QDir::currentPath().toStdString()));
+
+  QFileDialog dialog(this, QStringLiteral("Export"), folder);
+  dialog.setObjectName(QStringLiteral("ExportDialog"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(QStringLiteral("ASCII (*.dat)"));
+  dialog.setDefaultSuffix(QStringLiteral("dat"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+
+  const QString fileName = dialog.selectedFiles().constFirst();
+  settings_->WriteString(settings::kFile, "ExportPath",
+                         (QFileInfo(fileName).absolutePath() + QLatin1Char('/')).toStdString());
+  if (!WriteAsciiExport(*child->Doc().Picture, fileName.toStdString(),
+                        messages_->DecimalSeparator()))
+    messages_->ShowMessage("Cannot create file " + fileName.toStdString(), TMsgDlgType::mtError);
+}
 
 void TMainForm::FileExitItemClick() {
   close();

@@ -111,6 +111,8 @@ class TMainForm : public QMainWindow, public TDocumentHost {
   void ReadFont();
   void ChildDestroyed(QObject* child);
   int FreeSlot() const;
+  int RunSaveDialog(QString& fileName);
+  bool WriteBitmapFile(TMDIChild& child, const QString& fileName);
   TMDIChild* ChildOf(const TImageDoc& doc) const;
 
   std::unique_ptr<QtMessages> ownMessages_;
@@ -119,5 +121,7 @@ class TMainForm : public QMainWindow, public TDocumentHost {
   QMdiArea* mdiArea_ = nullptr;
   QColor fontColor_;
   TRenameForm* renameForm_ = nullptr;
+  int saveFilterIndex_ = 2;  // the save dialog's design filter
+  QString saveFileName_;
   bool destroying_ = false;
 };

@@ -2,6 +2,7 @@
 // image windows with its limit, the open command and the positioned message box.
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -362,7 +363,7 @@ class TestMainForm : public QObject {
       startFilter = dlg->selectedNameFilter();
       startDir = dlg->directory().absolutePath();
       dlg->selectNameFilter(filters.last());
-      dlg->selectFile(dir_.filePath("picked.xyz"));
+      dlg->findChild<QLineEdit*>("fileNameEdit")->setText(dir_.filePath("picked.xyz"));
       static_cast<QDialog*>(dlg)->accept();
     });
     form->OpenDialogeStart();
