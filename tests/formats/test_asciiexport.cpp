@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "formats/AsciiExport.h"
+#include "image/NumberFormat.h"
 #include "support/RecordingMessages.h"
 
 namespace {
@@ -75,4 +77,18 @@ TEST(AsciiExport, WritesTheFileAndOverwrites) {
   EXPECT_EQ(ss.str(), "1\t2\r\n3\t4\r\n");
   std::filesystem::remove(path);
   EXPECT_FALSE(WriteAsciiExport(p, "/nonexistent-folder/x.dat", '.'));
+}
+
+TEST(AsciiExport, LargePictureMatchesRowByRowText) {
+  // Large pictures are formatted in bands; the text must be the plain row order.
+  TVKMPicture p;
+  p.SetSize(37, 514);
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> dist(-1e6f, 1e6f);
+  for (size_t i = 0; i < p.ValueCount(); ++i) p.Data()[i] = dist(rng) / (1 + i % 1000);
+  std::string expected;
+  for (int r = 0; r < p.Rows; ++r)
+    for (int c = 0; c < p.Columns; ++c)
+      expected += FormatGeneral(p.RowTable[r][c], ',') + (c + 1 < p.Columns ? "\t" : "\r\n");
+  EXPECT_EQ(AsciiExportText(p, ','), expected);
 }
