@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDrag>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -116,7 +117,12 @@ TMDIChild::TMDIChild(TIniFile* settings, Messages* messages, const QFont& font, 
   ScanInfoMemo->viewport()->installEventFilter(this);
 
   FormCreate();
-  SetClientSize(kDesignClientWidth, kDesignClientHeight);
+}
+
+void TMDIChild::showEvent(QShowEvent* event) {
+  // The design client size is set once the frame is known (inside the MDI area).
+  if (designSizePending_) SetClientSize(kDesignClientWidth, kDesignClientHeight);
+  QMdiSubWindow::showEvent(event);
 }
 
 TMDIChild::~TMDIChild() = default;
@@ -167,8 +173,16 @@ QSize TMDIChild::ClientSize() const {
   return client_->size();
 }
 
+QSize TMDIChild::FrameSize() const {
+  // The frame and title bar are the window's contents margins once it sits in the
+  // MDI area; the layout may not have placed the client yet.
+  const QMargins m = contentsMargins();
+  return QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
 void TMDIChild::SetClientSize(int width, int height) {
-  const QSize frame = size() - client_->size();
+  designSizePending_ = false;
+  const QSize frame = FrameSize();
   client_->resize(width, height);
   resize(width + frame.width(), height + frame.height());
 }
@@ -197,7 +211,7 @@ void TMDIChild::ComposeView() {
     ch = client_->height();
   }
 
-  const QSize frame = size() - client_->size();
+  const QSize frame = FrameSize();
   const int outerW = cw + frame.width();
   const int outerH = ch + frame.height();
   const int border = frame.width() / 2;

@@ -80,6 +80,7 @@ class TMDIChild : public QMdiSubWindow {
   void Image2DblClick() {}
 
  protected:
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -90,6 +91,7 @@ class TMDIChild : public QMdiSubWindow {
   bool FormMouseDown(QWidget* receiver, const QPoint& pos, Qt::MouseButton button,
                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
   void LayoutControls();
+  QSize FrameSize() const;
   void ShowInfoText();
   void WriteScale(const char* key, bool value);
 
@@ -99,4 +101,5 @@ class TMDIChild : public QMdiSubWindow {
   QPoint dragStart_;
   bool dragArmed_ = false;
   bool composing_ = false;
+  bool designSizePending_ = true;
 };

@@ -210,6 +210,25 @@ class TestMDIChild : public QObject {
     QCOMPARE(c->Image3->pixmap().toImage(), before);
   }
 
+  void aNewWindowHasTheDesignClientSizeAndFitsItOnRendering() {
+    TIniFile ini(IniPath().toStdString());
+    TMDIChild* c = NewChild(&ini);
+    QCOMPARE(c->ClientSize(), QSize(361, 219));
+    QCOMPARE(c->size(),
+             c->ClientSize() + QSize(c->contentsMargins().left() + c->contentsMargins().right(),
+                                     c->contentsMargins().top() + c->contentsMargins().bottom()));
+    FillPicture(c);
+    c->UpdateImage();
+    QCOMPARE(c->ClientSize(), QSize(219, 219));
+
+    ini.WriteBool("Scale", "zScaleOn", true);
+    TMDIChild* z = NewChild(&ini);
+    FillPicture(z);
+    z->UpdateImage();
+    // s = min(219, (361 div 3) * 2) = 219: 328 x 219.
+    QCOMPARE(z->ClientSize(), QSize(328, 219));
+  }
+
   void zScalingWidensTheClientToThreeByTwo() {
     TMDIChild* c = NewChild(nullptr);
     c->SetClientSize(300, 300);
