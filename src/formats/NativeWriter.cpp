@@ -118,6 +118,9 @@ std::string NativeParameterText(const TImageDoc& window, const std::string& data
   std::vector<std::string> lines;
   for (const std::string& line : window.InfoText) {
     if (ContainsNoCase(line, "FileDescBegin")) break;
+    // The reader finds the channel's block by the first place where the data file
+    // name occurs; a line before the block that mentions it would take its place.
+    if (!dataName.empty() && ContainsNoCase(line, dataName.c_str())) continue;
     lines.push_back(line);
   }
   std::string kept;

@@ -281,3 +281,20 @@ TEST(NativeWriter, ProposedSaveName) {
   EXPECT_EQ(ProposedSaveName("/m.v2/scan"), "/m.v2/scan");
   EXPECT_EQ(ProposedSaveName("5"), "5");
 }
+
+TEST(NativeWriter, LinesNamingTheDataFileAreLeftOut) {
+  ScratchDir dir;
+  auto doc = ForeignDoc(2, 2);
+  doc->ChannelCaption = "Height";
+  doc->InfoText = {"Raw data: OLDDATA.INT", "FileDescEnd", "Scale : 3", "Caption : wrong"};
+  RecordingMessages msgs;
+  ASSERT_TRUE(WriteNativeFiles(*doc, dir / "data.txt", TNativeKind::Int, msgs));
+  auto back = Open(dir / "data.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0]->ChannelCaption, "Height");
+  EXPECT_EQ(back[0]->Picture->ScanPara.Scale, 0.25f);
+  EXPECT_EQ(Values(*back[0]->Picture), Values(*doc->Picture));
+  EXPECT_EQ(std::count(back[0]->InfoText.begin(), back[0]->InfoText.end(), "Raw data: OLDDATA.INT"),
+            0);
+  EXPECT_EQ(std::count(back[0]->InfoText.begin(), back[0]->InfoText.end(), "Scale : 3"), 1);
+}
