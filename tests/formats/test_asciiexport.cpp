@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <sstream>
 
@@ -91,4 +93,50 @@ TEST(AsciiExport, LargePictureMatchesRowByRowText) {
     for (int c = 0; c < p.Columns; ++c)
       expected += FormatGeneral(p.RowTable[r][c], ',') + (c + 1 < p.Columns ? "\t" : "\r\n");
   EXPECT_EQ(AsciiExportText(p, ','), expected);
+}
+
+TEST(AsciiExport, FastNumberTextEqualsTheGeneralFormat) {
+  const auto check = [](float v) {
+    for (char sep : {'.', ','}) {
+      std::string fast;
+      AppendGeneral(fast, v, sep);
+      ASSERT_EQ(fast, FormatGeneral(v, sep)) << v;
+    }
+  };
+  const float specials[] = {0.0f,
+                            -0.0f,
+                            1,
+                            -1,
+                            0.1f,
+                            0.0001f,
+                            0.00009999999f,
+                            1e15f,
+                            9.99999e14f,
+                            1e16f,
+                            123456789012345.0f,
+                            0.5f,
+                            2.5e-7f,
+                            std::numeric_limits<float>::max(),
+                            std::numeric_limits<float>::min(),
+                            std::numeric_limits<float>::denorm_min(),
+                            std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN()};
+  for (float v : specials) check(v);
+  // Every exponent of a single, with random mantissas and signs.
+  std::mt19937 rng(11);
+  for (int i = 0; i < 200000; ++i) {
+    const uint32_t bits = rng();
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) check(v);
+  }
+  // Values near the powers of ten, where the layout and the rounding change.
+  for (int e = -45; e <= 38; ++e)
+    for (float f : {1.0f, 9.99999f, 9.999999f, 1.000001f, 5.0f}) {
+      const float v = static_cast<float>(f * std::pow(10.0, e));
+      check(v);
+      check(std::nextafter(v, 0.0f));
+      check(std::nextafter(v, std::numeric_limits<float>::infinity()));
+    }
 }
