@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -21,13 +22,16 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "analysis/Roughness.h"
 #include "app/QtMessages.h"
 #include "app/TAboutBox.h"
+#include "app/TAxesForm.h"
 #include "app/TRenameForm.h"
 #include "app/core/IniFile.h"
 #include "app/core/SettingsKeys.h"
 #include "formats/AsciiExport.h"
 #include "formats/NativeWriter.h"
+#include "process/Arithmetic.h"
 #include "qtgui/ViewPainter.h"
 #include "view/TMDIChild.h"
 
@@ -108,7 +112,22 @@ QIcon DrawnIcon(int kind) {
   return QIcon(pm);
 }
 
-// A Delphi-style colour value (0x00BBGGRR) as a QColor.
+// The program icon: a small false-colour ramp in the image colours.
+QIcon ProgramIcon() {
+  QPixmap pm(32, 32);
+  QPainter p(&pm);
+  QLinearGradient g(0, 32, 32, 0);
+  g.setColorAt(0.0, QColor(12, 0, 24));
+  g.setColorAt(0.4, QColor(206, 92, 40));
+  g.setColorAt(0.7, QColor(231, 181, 68));
+  g.setColorAt(1.0, QColor(236, 248, 136));
+  p.fillRect(pm.rect(), g);
+  p.setPen(QPen(QColor(255, 255, 255), 2));
+  p.drawLine(6, 24, 26, 24);
+  return QIcon(pm);
+}
+
+// A stored colour value (0x00BBGGRR: red in the low byte) as a QColor.
 QColor ColorFromValue(int value) {
   return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
@@ -143,11 +162,14 @@ TMainForm::~TMainForm() {
   delete mdiArea_;
   mdiArea_ = nullptr;
   delete renameForm_;
+  delete axesForm_;
+  delete arithForm_;
 }
 
 void TMainForm::FormCreate() {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("tarnisk"));
+  setWindowIcon(ProgramIcon());
   resize(kDesignWidth, kDesignHeight);
   setFont(QFont(QString::fromLatin1(settings::kDefaultFontName), settings::kDefaultFontSize));
 
@@ -185,9 +207,21 @@ void TMainForm::FormCreate() {
   ActiveIndex = -1;
   ReadFont();
 
+  // The rename and rescale dialogs and the arithmetic window live, hidden, from
+  // start-up to the end.
   renameForm_ = new TRenameForm([this](const QString& name) {
     if (TMDIChild* child = ActiveChild()) child->setWindowTitle(name);
   });
+  axesForm_ = new TAxesForm(
+      *messages_,
+      [this]() -> TImageDoc* {
+        TMDIChild* child = ActiveChild();
+        return child ? &child->Doc() : nullptr;
+      },
+      [this] {
+        if (TMDIChild* child = ActiveChild()) child->UpdateImage();
+      });
+  arithForm_ = new TArithForm(*this, settings_.get());
 
   UpdateMenuItems();
 }
@@ -277,16 +311,21 @@ void TMainForm::CreateMenus() {
   connect(WindowMinimizeItem, &QAction::triggered, this, &TMainForm::WindowMinimizeItemClick);
   connect(Rename1, &QAction::triggered, this, &TMainForm::Rename1Click);
   connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAboutItemClick);
+  connect(Doublicate1, &QAction::triggered, this, &TMainForm::Duplicate1Click);
+  connect(Invers1, &QAction::triggered, this, &TMainForm::Invers1Click);
+  connect(ArithmeticItem, &QAction::triggered, this, &TMainForm::ArithmeticItemClick);
+  connect(Scale1, &QAction::triggered, this, &TMainForm::Scale1Click);
+  connect(Roughness1, &QAction::triggered, this, &TMainForm::Roughness1Click);
 }
 
 void TMainForm::CreateSpeedButtons(QWidget* panel) {
-  struct Spec {
+  struct ButtonDef {
     QToolButton** button;
     const char* name;
     int x;
     const char* hint;
   };
-  const Spec specs[] = {
+  const ButtonDef defs[] = {
       {&OpenBtn, "OpenBtn", 10, "Open|"},
       {&SaveBtn, "SaveBtn", 36, "Save|"},
       {&ExitBtn, "ExitBtn", 62, "Exit|"},
@@ -294,7 +333,7 @@ void TMainForm::CreateSpeedButtons(QWidget* panel) {
       {&LevelButton, "LevelButton", 126, "Level"},
       {&HistoButton, "HistoButton", 152, "Histogram"},
   };
-  for (const Spec& s : specs) {
+  for (const ButtonDef& s : defs) {
     auto* b = new QToolButton(panel);
     b->setObjectName(QString::fromLatin1(s.name));
     b->setAutoRaise(true);
@@ -331,7 +370,7 @@ void TMainForm::DisplayHint(const QString& hint) {
   statusBar()->showMessage(hint);
 }
 
-int TMainForm::ChildCount() const {
+int TMainForm::ChildCount() {
   return mdiArea_ ? static_cast<int>(mdiArea_->subWindowList().size()) : 0;
 }
 
@@ -372,6 +411,7 @@ TMDIChild* TMainForm::CreateImageWindow(const std::string& name) {
     throw TooManyData();
   }
   auto* child = new TMDIChild(settings_.get(), messages_, font());
+  child->setWindowIcon(windowIcon());
   mdiArea_->addSubWindow(child);
   ImageWindows[static_cast<size_t>(slot)] = child;
   child->InitWindow(slot, name);
@@ -655,11 +695,69 @@ void TMainForm::HelpAboutItemClick() {
   box->show();
 }
 
+TImageDoc* TMainForm::DocInSlot(int slot) {
+  if (slot < 1 || slot > kMaxChildWindows) return nullptr;
+  TMDIChild* child = ImageWindows[static_cast<size_t>(slot)].data();
+  return child ? &child->Doc() : nullptr;
+}
+
+int TMainForm::SlotOfDragSource(QObject* source) {
+  TMDIChild* child = TMDIChild::FromDragSource(source);
+  if (!child || source != child->Image3) return 0;
+  return DocInSlot(child->Index()) == &child->Doc() ? child->Index() : 0;
+}
+
+void TMainForm::Duplicate1Click() {
+  TMDIChild* old = ActiveChild();
+  if (!old || !old->Doc().HasImage()) return;
+  TMDIChild* w = nullptr;
+  try {
+    w = CreateImageWindow(old->Doc().ChannelName);
+  } catch (const TooManyData& e) {
+    // The refusal is reported once more as the command's error, and it stops.
+    messages_->ShowMessage(e.what(), TMsgDlgType::mtError);
+    return;
+  }
+  if (!DuplicateDoc(w->Doc(), w->Index(), old->Doc())) {
+    DiscardImage(w->Doc());
+    return;
+  }
+  w->setWindowTitle(old->windowTitle());
+  w->UpdateImage();
+  mdiArea_->setActiveSubWindow(w);
+  ActiveIndex = w->Index();
+}
+
+void TMainForm::Invers1Click() {
+  TMDIChild* child = ActiveChild();
+  if (!child || !child->Doc().HasImage()) return;
+  InvertPicture(*child->Doc().Picture);
+  child->UpdateImage();
+}
+
+void TMainForm::ArithmeticItemClick() {
+  arithForm_->show();
+  arithForm_->raise();
+}
+
+void TMainForm::Scale1Click() {
+  if (ActiveChild()) axesForm_->show();
+}
+
+void TMainForm::Roughness1Click() {
+  TMDIChild* child = ActiveChild();
+  const auto text =
+      RoughnessMessage(child ? child->Doc().Picture.get() : nullptr, messages_->DecimalSeparator());
+  if (text) messages_->ShowMessage(*text, TMsgDlgType::mtInformation);
+}
+
 void TMainForm::closeEvent(QCloseEvent* e) {
   settings_->WriteInteger(settings::kMainForm, "Top", y());
   settings_->WriteInteger(settings::kMainForm, "Left", x());
   settings_->WriteInteger(settings::kMainForm, "Width", width());
   settings_->WriteInteger(settings::kMainForm, "Height", height());
   if (renameForm_) renameForm_->hide();
+  if (axesForm_) axesForm_->hide();
+  if (arithForm_) arithForm_->hide();
   QMainWindow::closeEvent(e);
 }

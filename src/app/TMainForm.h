@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "formats/OpenFile.h"
+#include "process/ui/TArithForm.h"
 
 class QAction;
 class QMdiArea;
@@ -18,8 +19,9 @@ class TIniFile;
 class QtMessages;
 class TMDIChild;
 class TRenameForm;
+class TAxesForm;
 
-class TMainForm : public QMainWindow, public TDocumentHost {
+class TMainForm : public QMainWindow, public TArithHost {
   Q_OBJECT
 
  public:
@@ -39,7 +41,7 @@ class TMainForm : public QMainWindow, public TDocumentHost {
 
   TIniFile& Settings() { return *settings_; }
   QMdiArea* MdiArea() const { return mdiArea_; }
-  int ChildCount() const;
+  int ChildCount() override;
   // The current image window, or nullptr when its slot holds none.
   TMDIChild* ActiveChild() const;
   // The active child window when it is an image window, else nullptr.
@@ -59,6 +61,13 @@ class TMainForm : public QMainWindow, public TDocumentHost {
   void ImageReady(TImageDoc& doc) override;
   void DiscardImage(TImageDoc& doc) override;
   void SetWaitCursor(bool on) override;
+  // TArithHost
+  TImageDoc* DocInSlot(int slot) override;
+  int SlotOfDragSource(QObject* source) override;
+
+  TArithForm* ArithForm() const { return arithForm_; }
+  TAxesForm* AxesForm() const { return axesForm_; }
+  TRenameForm* RenameForm() const { return renameForm_; }
 
   // Menus and their items.
   QMenu *File1 = nullptr, *Edit1 = nullptr, *Process1 = nullptr, *View1 = nullptr,
@@ -99,6 +108,11 @@ class TMainForm : public QMainWindow, public TDocumentHost {
   void WindowMinimizeItemClick();
   void Rename1Click();
   void HelpAboutItemClick();
+  void Duplicate1Click();
+  void Invers1Click();
+  void ArithmeticItemClick();
+  void Scale1Click();
+  void Roughness1Click();
 
  protected:
   bool event(QEvent* event) override;
@@ -121,6 +135,8 @@ class TMainForm : public QMainWindow, public TDocumentHost {
   QMdiArea* mdiArea_ = nullptr;
   QColor fontColor_;
   TRenameForm* renameForm_ = nullptr;
+  TAxesForm* axesForm_ = nullptr;
+  TArithForm* arithForm_ = nullptr;
   int saveFilterIndex_ = 2;  // the save dialog's design filter
   QString saveFileName_;
   bool destroying_ = false;
