@@ -29,7 +29,6 @@ void CliMessages::ShowMessage(const std::string& text, TMsgDlgType, const std::s
 }
 
 TModalResult CliMessages::Ask(const std::string& text, TMsgDlgType, unsigned buttons, bool) {
-  ++Count;
   Say(text);
   // The only question while opening is whether to read spectroscopy data.
   const auto offered = [&](TModalResult r) {

@@ -18,7 +18,7 @@ class CliMessages : public Messages {
       : separator_(separator), spectroscopy_(spectroscopyAnswer) {}
 
   std::string File;  // the file being worked on, named in every line
-  int Count = 0;     // boxes shown so far
+  int Count = 0;     // boxes shown so far (questions not counted)
 
   void ShowMessage(const std::string& text, TMsgDlgType kind, const std::string& title) override;
   TModalResult Ask(const std::string& text, TMsgDlgType kind, unsigned buttons,

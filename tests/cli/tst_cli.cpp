@@ -163,6 +163,24 @@ class TestCli : public QObject {
     QVERIFY(!r.err.trimmed().contains('\n'));  // one line per message
   }
 
+  void spectroscopyQuestionIsAnsweredFromTheCommandLine() {
+    const QString par =
+        QString(TARNISK_REAL_SAMPLES_DIR) + "/omicron/stm-images_20ML_m3/m3_ori.par";
+    if (!QFile::exists(par)) QSKIP("the instrument sample is not in this checkout");
+    Result r = Cli({"info", par});
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(InfoBlocks(r.out).size(), 2);
+    // The question is one line; its line break is written as " / ".
+    QVERIFY(r.err.startsWith(("tarnisk-cli: " + par + ": Found 2 topographic and0").toLatin1()));
+    QVERIFY(r.err.contains(" / ") && r.err.contains("Read spectroscopy data?"));
+    QCOMPARE(r.err.count('\n'), 1);
+    // Cancel reads nothing: no image, exit status 1.
+    r = Cli({"info", "--spectroscopy", "cancel", par});
+    QCOMPARE(r.exit, 1);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(r.err.endsWith(": no image could be read\n"));
+  }
+
   void infoOfTheDemo() {
     const Result r = Cli({"info", "--text", Demo()});
     QCOMPARE(r.exit, 0);
