@@ -1,0 +1,127 @@
+// The main window's commands on the current image window: Duplicate, Invers,
+// Roughness, Rename, Refresh and the drag source of the arithmetic window.
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/TMainForm.h"
+#include "app/TRenameForm.h"
+#include "support/RecordingMessages.h"
+#include "view/TMDIChild.h"
+
+class TestMainFormCommands : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  RecordingMessages msgs_;
+  std::unique_ptr<TMainForm> form_;
+
+  // A 3 x 2 picture with the values 1..6 and a recoloured entry 0.
+  TMDIChild* AddImage(const std::string& name) {
+    TImageDoc& doc = form_->NewImage(name);
+    doc.CreatePicture(3, 2);
+    for (int i = 0; i < 6; ++i) doc.Picture->Data()[i] = static_cast<float>(i + 1);
+    doc.Picture->ScanPara.XScanRange = 7;
+    doc.Picture->ScanPara.PhysUnit = "nm";
+    doc.Picture->ColourTable.palPalEntry[0] = {1, 2, 3, 0};
+    doc.InfoText = {"line one", "line two"};
+    form_->ImageReady(doc);
+    return form_->ImageWindows[static_cast<size_t>(doc.Index)].data();
+  }
+
+ private slots:
+  void init() {
+    msgs_.shown.clear();
+    form_ = std::make_unique<TMainForm>(&msgs_, dir_.filePath("tarnisk.ini"));
+    form_->resize(900, 700);
+    form_->show();
+  }
+  void cleanup() { form_.reset(); }
+
+  void duplicateCopiesValuesAndTextButNotColours() {
+    TMDIChild* old = AddImage("scan1.int");
+    old->setWindowTitle("scan1.int - Topography");
+    form_->Duplicate1Click();
+    TMDIChild* copy = form_->ActiveChild();
+    QVERIFY(copy && copy != old);
+    QCOMPARE(copy->windowTitle(), QStringLiteral("scan1.int - Topography"));
+    QCOMPARE(copy->Doc().ChannelName, std::string("scan1.int"));
+    const TVKMPicture& a = *old->Doc().Picture;
+    const TVKMPicture& b = *copy->Doc().Picture;
+    QCOMPARE(b.Columns, 3);
+    QCOMPARE(b.Rows, 2);
+    QVERIFY(std::equal(a.Data(), a.Data() + 6, b.Data()));
+    QCOMPARE(b.ScanPara.XScanRange, 7.0f);
+    QCOMPARE(copy->Doc().InfoText, old->Doc().InfoText);
+    QVERIFY(copy->Doc().ChannelCaption.empty());
+    QVERIFY(!(b.ColourTable.palPalEntry[0] == a.ColourTable.palPalEntry[0]));
+    QCOMPARE(form_->ActiveIndex, copy->Index());
+  }
+
+  void duplicateBeyondTheLimitSaysSoTwiceAndMakesNothing() {
+    for (int i = 0; i < 16; ++i) AddImage("w");
+    form_->Duplicate1Click();
+    QCOMPARE(msgs_.Texts(), std::vector<std::string>({"Too many Data!", "Too many data!"}));
+    QCOMPARE(form_->ChildCount(), 16);
+  }
+
+  void inversNegatesTheCurrentImageAndRerenders() {
+    TMDIChild* w = AddImage("a");
+    QCOMPARE(w->Doc().MaxText, std::string("6.000"));
+    form_->Invers1Click();
+    const float* d = w->Doc().Picture->Data();
+    for (int i = 0; i < 6; ++i) QCOMPARE(d[i], -static_cast<float>(i + 1));
+    QCOMPARE(w->Doc().MaxText, std::string("-1.000"));
+    QCOMPARE(w->Doc().MinText, std::string("-6.000"));
+  }
+
+  void roughnessShowsMeanAndDeviation() {
+    form_->Roughness1Click();  // no image: nothing
+    QVERIFY(msgs_.shown.empty());
+    AddImage("a");
+    form_->Roughness1Click();
+    QCOMPARE(msgs_.shown.size(), size_t(1));
+    QVERIFY(msgs_.shown[0].text.rfind("Mean = 3.5\rStD  = ", 0) == 0);
+  }
+
+  void renameChangesOnlyTheTitle() {
+    TMDIChild* w = AddImage("/data/scan.bmp");
+    form_->Rename1Click();
+    TRenameForm* dlg = form_->RenameForm();
+    QVERIFY(dlg->isVisible());
+    QCOMPARE(dlg->Edit1->text(), QStringLiteral("/data/scan.bmp"));
+    dlg->Edit1->setText("renamed");
+    dlg->BitBtn1->click();
+    QCOMPARE(w->windowTitle(), QStringLiteral("renamed"));
+    QCOMPARE(w->Doc().ChannelName, std::string("/data/scan.bmp"));
+    QVERIFY(!dlg->isVisible());
+  }
+
+  void refreshRendersTheCurrentWindowAgain() {
+    TMDIChild* w = AddImage("a");
+    w->Doc().Picture->Data()[0] = -10;
+    form_->RefreshItemClick();
+    QCOMPARE(w->Doc().MinText, std::string("-10.000"));
+  }
+
+  void onlyAnImageViewIsADragSource() {
+    TMDIChild* a = AddImage("a");
+    TMDIChild* b = AddImage("b");
+    QCOMPARE(form_->SlotOfDragSource(a->Image3), a->Index());
+    QCOMPARE(form_->SlotOfDragSource(b->Image3), b->Index());
+    QCOMPARE(form_->SlotOfDragSource(a->ScanInfoMemo), 0);
+    QCOMPARE(form_->SlotOfDragSource(form_.get()), 0);
+    QCOMPARE(form_->SlotOfDragSource(nullptr), 0);
+    QCOMPARE(form_->DocInSlot(a->Index()), &a->Doc());
+    QVERIFY(form_->DocInSlot(0) == nullptr);
+    QVERIFY(form_->DocInSlot(17) == nullptr);
+  }
+};
+
+QTEST_MAIN(TestMainFormCommands)
+#include "tst_mainform_commands.moc"
