@@ -1,10 +1,6 @@
 // Usage texts.
 #include "cli/Help.h"
 
-#ifndef TARNISK_VERSION
-#define TARNISK_VERSION "1.0.2"
-#endif
-
 namespace {
 
 const char* kCommon =

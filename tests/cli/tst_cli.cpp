@@ -16,11 +16,11 @@ struct Result {
   QByteArray err;
 };
 
-Result Cli(const QStringList& args, const QString& workDir = {}) {
+Result Cli(const QStringList& args, const QString& workDir = {}, const QString& locale = "C") {
   QProcess p;
   if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("LC_ALL", "C");
+  env.insert("LC_ALL", locale);
   p.setProcessEnvironment(env);
   p.start(TARNISK_CLI_PATH, args);
   if (!p.waitForFinished(120000)) return {};
@@ -236,6 +236,10 @@ class TestCli : public QObject {
     QByteArray back = comma.out;
     back.replace(',', '.');
     QCOMPARE(back, ex.out);
+
+    // Without --decimal-point the user's locale decides.
+    QCOMPARE(Cli({"export", "--image", "2", Demo()}, {}, "de_DE.UTF-8").out, comma.out);
+    QCOMPARE(Cli({"export", "--image", "2", Demo()}, {}, "en_GB.UTF-8").out, ex.out);
   }
 
   void missingImageNumber() {
