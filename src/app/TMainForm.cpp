@@ -3,21 +3,26 @@
 #include "app/TMainForm.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QSvgGenerator>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -316,6 +321,8 @@ void TMainForm::CreateMenus() {
   connect(ArithmeticItem, &QAction::triggered, this, &TMainForm::ArithmeticItemClick);
   connect(Scale1, &QAction::triggered, this, &TMainForm::Scale1Click);
   connect(Roughness1, &QAction::triggered, this, &TMainForm::Roughness1Click);
+  connect(FontItem, &QAction::triggered, this, &TMainForm::FontItemClick);
+  connect(CopyItem, &QAction::triggered, this, &TMainForm::CopyItemClick);
 }
 
 void TMainForm::CreateSpeedButtons(QWidget* panel) {
@@ -749,6 +756,50 @@ void TMainForm::Roughness1Click() {
   const auto text =
       RoughnessMessage(child ? child->Doc().Picture.get() : nullptr, messages_->DecimalSeparator());
   if (text) messages_->ShowMessage(*text, TMsgDlgType::mtInformation);
+}
+
+void TMainForm::FontItemClick() {
+  QFontDialog dialog(font(), this);
+  dialog.setObjectName(QStringLiteral("FontDialog"));
+  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QFont chosen = dialog.selectedFont();
+  settings_->WriteString(settings::kFont, "Name", chosen.family().toStdString());
+  settings_->WriteInteger(settings::kFont, "Size", chosen.pointSize());
+  // The dialog has no colour choice here: the stored colour is kept.
+  settings_->WriteInteger(settings::kFont, "Color",
+                          fontColor_.red() | (fontColor_.green() << 8) | (fontColor_.blue() << 16));
+  setFont(chosen);
+  // Only the current image window takes the new font now; later windows take it
+  // from the main window.
+  if (TMDIChild* child = ActiveChild()) {
+    child->SetWindowFont(chosen);
+    child->ComposeView();
+  }
+}
+
+// The composed view goes to the clipboard as a vector picture (SVG) and as a
+// bitmap, so that both kinds of programs can paste it.
+void TMainForm::CopyItemClick() {
+  TMDIChild* child = ActiveChild();
+  if (!child || child->ViewMetafile.isNull()) return;
+  const QRect r = child->ViewMetafile.boundingRect();
+  QByteArray svg;
+  QBuffer buffer(&svg);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator generator;
+  generator.setOutputDevice(&buffer);
+  generator.setSize(r.size());
+  generator.setViewBox(r);
+  generator.setTitle(child->windowTitle());
+  {
+    QPainter painter(&generator);
+    painter.drawPicture(0, 0, child->ViewMetafile);
+  }
+  auto* mime = new QMimeData;
+  mime->setData(QStringLiteral("image/svg+xml"), svg);
+  mime->setImageData(child->Image3->pixmap().toImage());
+  QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {

@@ -113,6 +113,8 @@ class TMainForm : public QMainWindow, public TArithHost {
   void ArithmeticItemClick();
   void Scale1Click();
   void Roughness1Click();
+  void FontItemClick();
+  void CopyItemClick();
 
  protected:
   bool event(QEvent* event) override;

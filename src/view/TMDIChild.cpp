@@ -36,7 +36,7 @@ QAction* MakeItem(QMenu* menu, const char* name, const char* caption, bool check
 TMDIChild::TMDIChild(TIniFile* settings, Messages* messages, const QFont& font, QWidget* parent)
     : QMdiSubWindow(parent), doc_(messages), settings_(settings) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setFont(font);
+  SetWindowFont(font);
 
   client_ = new QWidget(this);
   client_->setObjectName(QStringLiteral("ClientArea"));
@@ -150,6 +150,14 @@ void TMDIChild::FormCreate() {
 
   doc_.ChannelCaption.clear();
   LayoutControls();
+}
+
+void TMDIChild::SetWindowFont(const QFont& font) {
+  // Every attribute counts as set, so a later font change of the main window does
+  // not reach windows that already exist.
+  QFont own = font;
+  own.setResolveMask(QFont::AllPropertiesResolved);
+  setFont(own);
 }
 
 void TMDIChild::InitWindow(int index, const std::string& name) {

@@ -48,6 +48,8 @@ class TMDIChild : public QMdiSubWindow {
   QAction* XYScalingLabelItem = nullptr;
   QAction* XYScalingXYItem = nullptr;
 
+  // The window's own font (the main window's font at creation, or the Font command).
+  void SetWindowFont(const QFont& font);
   void InitWindow(int index, const std::string& name);
   bool CreatePicture(int columns, int rows);
   // Render, value texts, then ComposeView; nothing without a picture with a matrix.

@@ -1,8 +1,11 @@
 // The main window's commands on the current image window: Duplicate, Invers,
 // Roughness, Rename, Refresh and the drag source of the arithmetic window.
+#include <QClipboard>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -10,6 +13,7 @@
 
 #include "app/TMainForm.h"
 #include "app/TRenameForm.h"
+#include "app/core/IniFile.h"
 #include "support/RecordingMessages.h"
 #include "view/TMDIChild.h"
 
@@ -107,6 +111,42 @@ class TestMainFormCommands : public QObject {
     w->Doc().Picture->Data()[0] = -10;
     form_->RefreshItemClick();
     QCOMPARE(w->Doc().MinText, std::string("-10.000"));
+  }
+
+  void fontGoesToTheSettingsTheFrameAndTheCurrentWindowOnly() {
+    TMDIChild* other = AddImage("a");
+    TMDIChild* current = AddImage("b");
+    const QFont before = other->font();
+    QFont wanted(QStringLiteral("DejaVu Serif"), 15);
+    auto* timer = new QTimer(this);
+    timer->setInterval(10);
+    connect(timer, &QTimer::timeout, this, [timer, wanted] {
+      if (auto* dlg = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
+        timer->stop();
+        dlg->setCurrentFont(wanted);
+        dlg->accept();
+      }
+    });
+    timer->start();
+    form_->FontItemClick();
+    TIniFile disk(dir_.filePath("tarnisk.ini").toStdString());
+    QCOMPARE(disk.ReadString("Font", "Name", ""), std::string("DejaVu Serif"));
+    QCOMPARE(disk.ReadInteger("Font", "Size", 0), 15);
+    QCOMPARE(form_->font().pointSize(), 15);
+    QCOMPARE(current->font().pointSize(), 15);
+    QCOMPARE(other->font(), before);
+    QCOMPARE(AddImage("c")->font().pointSize(), 15);
+  }
+
+  void copyPutsTheComposedViewOnTheClipboard() {
+    TMDIChild* w = AddImage("a");
+    QGuiApplication::clipboard()->clear();
+    form_->CopyItemClick();
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(mime);
+    QVERIFY(mime->data("image/svg+xml").contains("<svg"));
+    const QImage img = qvariant_cast<QImage>(mime->imageData());
+    QCOMPARE(img.size(), w->ClientSize());
   }
 
   void onlyAnImageViewIsADragSource() {
