@@ -101,10 +101,9 @@ TNativeSaveNames NativeSaveNames(const std::string& FileName, TNativeKind Kind) 
   const std::string chosenExt = hasDot ? FileName.substr(dot + 1) : std::string();
   TNativeSaveNames names;
   names.DataFile = stem + "." + ext;
-  if (chosenExt.empty() || chosenExt == "sin" || chosenExt == "int")
-    names.ParamFile = stem + ".txt";
-  else
-    names.ParamFile = FileName;
+  // The parameter file keeps the chosen name, unless the data file would then
+  // overwrite it.
+  names.ParamFile = chosenExt == ext ? stem + ".txt" : FileName;
   return names;
 }
 

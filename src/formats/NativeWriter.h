@@ -21,10 +21,11 @@ struct TNativeSaveNames {
   std::string DataFile;   // the channel's values, full path
 };
 
-// The chosen name with its extension replaced by "sin" or "int" gives the data
-// file. A name without extension (or ending in ".", ".sin" or ".int") gets ".txt"
-// for the parameter file, so that the two files never share a name and the
-// parameter file opens again as a native file.
+// The parameter file is the chosen name; the data file is that name with its
+// extension replaced by "sin" or "int" (appended when the file name has no ".",
+// since a "." in a folder name is no extension). When the chosen name already ends
+// in the data file's extension, the parameter file becomes name.txt instead, so
+// that the data never overwrites it.
 TNativeSaveNames NativeSaveNames(const std::string& FileName, TNativeKind Kind);
 
 // The parameter text written for the window, lines ended by CR LF. `dataName` is

@@ -249,14 +249,16 @@ TEST(NativeWriter, SaveNames) {
   EXPECT_EQ(NativeSaveNames("/m/scan.txt", TNativeKind::Sin).ParamFile, "/m/scan.txt");
   EXPECT_EQ(NativeSaveNames("/m/scan.txt", TNativeKind::Sin).DataFile, "/m/scan.sin");
   EXPECT_EQ(NativeSaveNames("/m/scan.txt", TNativeKind::Int).DataFile, "/m/scan.int");
-  // Without an extension the parameter file gets ".txt"; a "." in a folder is no
+  // Without an extension the data file's is appended; a "." in a folder is no
   // extension.
-  EXPECT_EQ(NativeSaveNames("/m.v2/scan", TNativeKind::Int).ParamFile, "/m.v2/scan.txt");
+  EXPECT_EQ(NativeSaveNames("/m.v2/scan", TNativeKind::Int).ParamFile, "/m.v2/scan");
   EXPECT_EQ(NativeSaveNames("/m.v2/scan", TNativeKind::Int).DataFile, "/m.v2/scan.int");
-  EXPECT_EQ(NativeSaveNames("scan.", TNativeKind::Sin).ParamFile, "scan.txt");
+  EXPECT_EQ(NativeSaveNames("scan.", TNativeKind::Sin).ParamFile, "scan.");
+  EXPECT_EQ(NativeSaveNames("scan.", TNativeKind::Sin).DataFile, "scan.sin");
   // A chosen data-file name never lets the data overwrite the parameter file.
   EXPECT_EQ(NativeSaveNames("/m/scan.sin", TNativeKind::Sin).ParamFile, "/m/scan.txt");
   EXPECT_EQ(NativeSaveNames("/m/scan.sin", TNativeKind::Sin).DataFile, "/m/scan.sin");
+  EXPECT_EQ(NativeSaveNames("/m/scan.int", TNativeKind::Sin).ParamFile, "/m/scan.int");
   EXPECT_EQ(NativeSaveNames("/m/a.b.dat", TNativeKind::Sin).ParamFile, "/m/a.b.dat");
   EXPECT_EQ(NativeSaveNames("/m/a.b.dat", TNativeKind::Sin).DataFile, "/m/a.b.sin");
   EXPECT_EQ(NativeKindOfFilter(3), TNativeKind::Int);
@@ -268,10 +270,18 @@ TEST(NativeWriter, SaveWithoutExtensionOpensAgain) {
   auto doc = ForeignDoc(2, 2);
   RecordingMessages msgs;
   ASSERT_TRUE(WriteNativeFiles(*doc, dir / "plain", TNativeKind::Sin, msgs));
-  auto back = Open(dir / "plain.txt", msgs);
-  ASSERT_EQ(back.size(), 1u);
-  EXPECT_EQ(back[0]->Caption, "plain.sin");
-  EXPECT_EQ(Values(*back[0]->Picture), Values(*doc->Picture));
+  ASSERT_TRUE(std::filesystem::exists(dir / "plain.sin"));
+  // The parameter file keeps its name; read it as a native file.
+  TLoadFiles loader(dir / "plain", &msgs);
+  ASSERT_TRUE(loader.ReadHeader());
+  TImageDoc back;
+  ASSERT_TRUE(loader.ReadChannelV110(back, 1));
+  EXPECT_EQ(loader.FileNames[1], "plain.sin");
+  EXPECT_EQ(Values(*back.Picture), Values(*doc->Picture));
+  // A data-file name as chosen name: the parameter file becomes name.txt.
+  ASSERT_TRUE(WriteNativeFiles(*doc, dir / "d.sin", TNativeKind::Sin, msgs));
+  EXPECT_EQ(Open(dir / "d.txt", msgs).size(), 1u);
+  EXPECT_TRUE(msgs.shown.empty());
 }
 
 TEST(NativeWriter, ProposedSaveName) {
