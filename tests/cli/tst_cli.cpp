@@ -282,8 +282,7 @@ class TestCli : public QObject {
     QCOMPARE(s.exit, 0);
     const QByteArray text = ReadAll(svg);
     QVERIFY(text.contains("<svg"));
-    QVERIFY(text.contains("width=\"600\""));  // fitted to 600 x 400
-    QVERIFY(text.contains("height=\"400\""));
+    QVERIFY(text.contains("viewBox=\"0 0 600 400\""));  // fitted to 3 : 2
     QVERIFY(text.contains(" nm<") || text.contains(" nm "));
   }
 
