@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPicture>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -134,6 +135,38 @@ class TestViewPainter : public QObject {
     // Min label: top at bar bottom + 10 = 205.
     QVERIFY(Ink(img, QRect(360, 205, 60, fm.height())) > 10);
     QCOMPARE(Ink(img, QRect(360, 196, 80, 8)), 0);  // gap of 10 below the bar
+  }
+
+  void largerFontMovesTheMaximumLabelUp() {
+    auto doc = MakeDoc();
+    TViewOptions opt;
+    opt.ZScale = true;
+    QFont big("DejaVu Sans");
+    big.setPixelSize(20);
+    const QImage img = ComposedViewImage(*doc, opt, 450, 300, big, '.');
+    // Top at 75 - 10 - 20 = 45: ink starts there, nothing above it.
+    QVERIFY(Ink(img, QRect(360, 45, 80, 20)) > 20);
+    QCOMPARE(Ink(img, QRect(300, 0, 150, 45)), 0);
+  }
+
+  void recordedPictureDrawsTheSameView() {
+    // The window records the view as a vector picture and plays it onto its bitmap.
+    auto doc = MakeDoc();
+    TViewOptions opt;
+    opt.ZScale = opt.XYLabel = true;
+    QPicture picture;
+    const int side = PaintComposedView(picture, *doc, opt, 450, 300, 450, 300, TestFont(), '.');
+    QCOMPARE(side, 300);
+    QImage played(450, 300, QImage::Format_RGB32);
+    played.fill(Qt::white);
+    {
+      QPainter p(&played);
+      p.drawPicture(0, 0, picture);
+    }
+    const QImage direct = ComposedViewImage(*doc, opt, 450, 300, TestFont(), '.');
+    for (const QPoint pt : {QPoint(10, 290), QPoint(10, 10), QPoint(360, 100), QPoint(378, 135),
+                            QPoint(240, 243), QPoint(378, 194)})
+      QCOMPARE(At(played, pt.x(), pt.y()), At(direct, pt.x(), pt.y()));
   }
 
   void zeroMaxLabelsAndUnits() {
