@@ -61,5 +61,10 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   const TCliOptions& o = parse.Options;
   const char sep = o.DecimalPoint ? *o.DecimalPoint : LocaleDecimalPoint();
-  return RunCommand(o, sep);
+  try {
+    return RunCommand(o, sep);
+  } catch (const std::exception& e) {
+    std::cerr << "tarnisk-cli: " << e.what() << std::endl;
+    return 1;
+  }
 }
