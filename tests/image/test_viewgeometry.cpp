@@ -101,9 +101,3 @@ TEST(ViewGeometry, NoScaleBarWithoutAPositiveFiniteRange) {
   EXPECT_GT(big.L, 0);
   EXPECT_TRUE(XYScaleBar(std::numeric_limits<float>::denorm_min(), 300).Shown);
 }
-
-TEST(ViewGeometry, TextCentredOnTheBar) {
-  EXPECT_EQ(CentredTextLeft(320, 20), 310);
-  EXPECT_EQ(CentredTextLeft(320, 21), 310);  // round(10.5) = 10
-  EXPECT_EQ(CentredTextLeft(320, 23), 308);  // round(11.5) = 12
-}
