@@ -109,11 +109,13 @@ void TVKMPicture::Render(TBitmap8& dest) {
                                                        static_cast<long double>(Min)));
   const int32_t R = Rows;
   const int32_t C = Columns;
+  const double mind = Min;
+  const double factord = Factor;
   if (Bitmap.Width != C || Bitmap.Height != R) Bitmap.SetSize(C, R);
   for (int32_t r = 0; r < R; ++r) {
     const float* src = RowTable[r];
     uint8_t* line = Bitmap.ScanLine(R - 1 - r);  // matrix row 0 is the bottom line
-    for (int32_t c = 0; c < C; ++c) line[c] = ValueToIndex(src[c], Min, Factor);
+    for (int32_t c = 0; c < C; ++c) line[c] = ValueToIndexFast(src[c], Min, mind, factord);
   }
   Bitmap.Palette = ColourTable.palPalEntry;
   dest = Bitmap;

@@ -107,5 +107,20 @@ inline uint8_t ValueToIndex(float v, float min, float factor) {
   if (r > 255.0L) return 255;
   if (r >= 0.0L) return static_cast<uint8_t>(r);
   return 0;  // below 0, and NaN
+}
 
+// The same index, computed in double precision where that cannot change it: the
+// double result lies within 1e-13 of the extended one, so only a value within 1e-9
+// of a half-way point (or outside 0..255) needs the extended computation.
+inline uint8_t ValueToIndexFast(float v, float min, double mind, double factord) {
+  const double x = (static_cast<double>(v) - mind) * factord;
+  if (x >= 0.0 && x < 255.25) {
+    constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52: adding it rounds to even
+    const double r = (x + kShift) - kShift;
+    const double d = x - r;
+    if (d > 0.4999999990 || d < -0.4999999990)
+      return ValueToIndex(v, min, static_cast<float>(factord));
+    return r > 255.0 ? 255 : static_cast<uint8_t>(r);
+  }
+  return ValueToIndex(v, min, static_cast<float>(factord));
 }

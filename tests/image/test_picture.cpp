@@ -187,3 +187,40 @@ TEST(Render, WithoutMatrixDoesNothing) {
   p.Render(out);
   EXPECT_EQ(out.Width, 2);
 }
+
+TEST(Render, FastMappingEqualsExtendedMapping) {
+  // Random values over ranges of very different scale, plus values placed exactly
+  // on and next to half-way points.
+  uint64_t state = 88172645463325252ull;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  const float ranges[][2] = {{0, 1},          {-3.25f, 12.5f},      {1e-30f, 3e-30f},
+                             {-1e30f, 1e30f}, {100000, 100000.01f}, {-7, -6.999f}};
+  for (const auto& rg : ranges) {
+    const float min = rg[0];
+    const float factor = static_cast<float>(
+        255.0L / (static_cast<long double>(rg[1]) - static_cast<long double>(min)));
+    for (int i = 0; i < 200000; ++i) {
+      const double u = static_cast<double>(next() >> 11) / 9007199254740992.0;
+      float v = static_cast<float>(min + u * (static_cast<double>(rg[1]) - min));
+      if (i % 4 == 0) {
+        // Near a half-way point k + 0.5 of the index scale.
+        const double k = static_cast<double>(next() % 255) + 0.5;
+        v = static_cast<float>(min + k / factor);
+        if (i % 8 == 0) v = std::nextafter(v, rg[1]);
+      }
+      ASSERT_EQ(ValueToIndexFast(v, min, min, factor), ValueToIndex(v, min, factor))
+          << v << " in " << rg[0] << ".." << rg[1];
+    }
+  }
+  // 2.5 - (-1e-17): a tie in double, just above it in extended precision.
+  EXPECT_EQ(ValueToIndex(2.5f, -1e-17f, 1), 3);
+  EXPECT_EQ(ValueToIndexFast(2.5f, -1e-17f, -1e-17f, 1), 3);
+  EXPECT_EQ(ValueToIndexFast(3.5f, 1e-17f, 1e-17f, 1), 3);
+  EXPECT_EQ(ValueToIndexFast(std::nanf(""), 0, 0, 1), 0);
+  EXPECT_EQ(ValueToIndexFast(1e9f, 0, 0, 1), 255);
+}
