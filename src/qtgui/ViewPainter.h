@@ -24,8 +24,9 @@ QImage ToQImage(const TBitmap8& bitmap);
 
 // Draws the composed view of `doc` onto `device` at (0, 0). `clientW`/`clientH` are
 // the client size after the fit, `outerW`/`outerH` the window's outer size (the
-// colour bar is placed by it), `borderWidth` the frame width. Updates doc.MinText and
-// doc.MaxText as the colour bar labels them. Returns Side, the square's size.
+// colour bar is placed by it). Updates doc.MinText and doc.MaxText as the colour bar
+// labels them. Nothing is filled: the caller provides the white background. Returns
+// Side, the square's size.
 int PaintComposedView(QPaintDevice& device, TImageDoc& doc, const TViewOptions& options,
                       int clientW, int clientH, int outerW, int outerH, const QFont& font,
                       char sep);
