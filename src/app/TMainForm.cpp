@@ -19,6 +19,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -323,6 +325,7 @@ void TMainForm::CreateMenus() {
   connect(Roughness1, &QAction::triggered, this, &TMainForm::Roughness1Click);
   connect(FontItem, &QAction::triggered, this, &TMainForm::FontItemClick);
   connect(CopyItem, &QAction::triggered, this, &TMainForm::CopyItemClick);
+  connect(Print1, &QAction::triggered, this, &TMainForm::Print1Click);
 }
 
 void TMainForm::CreateSpeedButtons(QWidget* panel) {
@@ -800,6 +803,33 @@ void TMainForm::CopyItemClick() {
   mime->setData(QStringLiteral("image/svg+xml"), svg);
   mime->setImageData(child->Image3->pixmap().toImage());
   QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void TMainForm::Print1Click() {
+  QPrinter printer;
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  PrintActiveImage(printer);
+}
+
+bool TMainForm::PrintActiveImage(QPrinter& printer) {
+  TMDIChild* child = ActiveImageChild();
+  if (!child || !child->Doc().HasImage()) return false;
+  const TBitmap8& bitmap = child->Doc().Image1;
+  printer.setDocName(child->windowTitle());
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    messages_->ShowMessage("Printing Error", TMsgDlgType::mtError);
+    return false;
+  }
+  // Only the image, one bitmap pixel to a 5 x 5 block of printer pixels.
+  painter.drawImage(QRect(10, 10, 5 * bitmap.Width, 5 * bitmap.Height), ToQImage(bitmap));
+  if (!painter.end()) {
+    printer.abort();
+    messages_->ShowMessage("Printing Error", TMsgDlgType::mtError);
+    return false;
+  }
+  return true;
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {

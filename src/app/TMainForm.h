@@ -12,6 +12,7 @@
 #include "process/ui/TArithForm.h"
 
 class QAction;
+class QPrinter;
 class QMdiArea;
 class QMenu;
 class QToolButton;
@@ -115,6 +116,13 @@ class TMainForm : public QMainWindow, public TArithHost {
   void Roughness1Click();
   void FontItemClick();
   void CopyItemClick();
+  void Print1Click();
+
+ public:
+  // Prints the active image window's rendered bitmap, five times its size at
+  // (10, 10), the job titled with the window caption. False (after "Printing
+  // Error") when the printer could not be used; also false without an image window.
+  bool PrintActiveImage(QPrinter& printer);
 
  protected:
   bool event(QEvent* event) override;
