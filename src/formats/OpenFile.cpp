@@ -22,9 +22,13 @@ std::string CurrentFolder() {
 
 void OpenFile(const std::string& fileName, TDocumentHost& host, TIniFile* settings) {
   if (settings) {
-    // A bare name (no folder) lies in the current folder: remember that one.
+    // The folder is remembered as an absolute one, so that the next open dialog
+    // finds it whatever the current folder is then: a bare name lies in the current
+    // folder, a relative folder is taken from there.
     std::string folder = FolderOf(fileName);
-    if (folder.empty()) folder = CurrentFolder();
+    const bool absolute = !folder.empty() && (folder[0] == '/' || folder[0] == '\\' ||
+                                              (folder.size() > 1 && folder[1] == ':'));
+    if (!absolute) folder = CurrentFolder() + folder;
     settings->WriteString(settings::kSave, "Path", folder);
   }
   const TFileType type = FileTypeOf(fileName);

@@ -14,6 +14,3 @@ void OpenOmicronFile(const std::string& fileName, TDocumentHost& host);
 
 // Bitmap, Burleigh and TopoMetrix: one image (SingleImageOpen.cpp).
 void OpenSingleImageFile(const std::string& fileName, TFileType type, TDocumentHost& host);
-
-// Said by a known type whose reader is not part of this build yet.
-void ReportReaderMissing(const std::string& typeName, TDocumentHost& host);
