@@ -1,6 +1,7 @@
 // TopoMetrix import: column order, conversion, information lines, damaged files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "formats/OpenReaders.h"
@@ -17,7 +18,10 @@ struct TopoHeader {
 };
 
 std::vector<uint8_t> TopoFile(const TopoHeader& h, const std::vector<uint16_t>& samples) {
-  std::vector<uint8_t> b(512, 0);
+  // Sized once: the header, the bytes up to the data offset, the samples.
+  const size_t gap = h.dataOffset > 512 ? static_cast<size_t>(h.dataOffset) - 512 : 0;
+  std::vector<uint8_t> b(512 + gap + 2 * samples.size(), 0xEE);
+  std::fill(b.begin(), b.begin() + 512, 0);
   auto text = [&](size_t at, const std::string& s) { std::memcpy(&b[at], s.data(), s.size()); };
   text(0, h.text1);
   text(128, h.text2);
@@ -33,8 +37,10 @@ std::vector<uint8_t> TopoFile(const TopoHeader& h, const std::vector<uint16_t>& 
   SetF32LE(b, 430, h.yMax);
   SetF32LE(b, 434, h.factor);
   SetF32LE(b, 438, h.offset);
-  if (h.dataOffset > 512) b.resize(static_cast<size_t>(h.dataOffset), 0xEE);
-  for (uint16_t s : samples) PutU16LE(b, s);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    b[512 + gap + 2 * i] = static_cast<uint8_t>(samples[i]);
+    b[513 + gap + 2 * i] = static_cast<uint8_t>(samples[i] >> 8);
+  }
   return b;
 }
 
