@@ -3,7 +3,9 @@
 
 #include "app/QtMessages.h"
 #include "app/TMainForm.h"
+#include "image/ImageDecoder.h"
 #include "image/Messages.h"
+#include "qtgui/QtImageDecoder.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -11,6 +13,9 @@ int main(int argc, char* argv[]) {
 
   QtMessages messages;
   SetDefaultMessages(&messages);
+  // Bitmaps of every depth and compression are decoded by the platform.
+  QtImageDecoder decoder;
+  SetImageDecoder(&decoder);
   int result = 0;
   {
     TMainForm mainForm(&messages);
@@ -19,6 +24,7 @@ int main(int argc, char* argv[]) {
     mainForm.OpenFromCommandLine(QApplication::arguments());
     result = QApplication::exec();
   }
+  SetImageDecoder(nullptr);
   SetDefaultMessages(nullptr);
   return result;
 }

@@ -243,7 +243,7 @@ class TestMainForm : public QObject {
     auto form = NewForm();
     // Tool windows count towards the limit as well.
     form->MdiArea()->addSubWindow(new QWidget)->show();
-    for (int i = 0; i < 15; ++i) AddImage(*form, "w" + std::to_string(i));
+    for (int i = 0; i < 15; ++i) AddImage(*form, QString("w%1").arg(i).toStdString());
     QCOMPARE(form->ChildCount(), 16);
     QVERIFY(msgs_.shown.empty());
 
