@@ -8,6 +8,8 @@
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "cli/Help.h"
+#include "image/ImageDecoder.h"
+#include "qtgui/QtImageDecoder.h"
 
 namespace {
 
@@ -59,6 +61,9 @@ int main(int argc, char** argv) {
   // Qt sets the C locale from the environment; numbers in files are read and
   // written with our own separator rules, never the C library's.
   std::setlocale(LC_NUMERIC, "C");
+  // Bitmaps of every depth and compression are decoded by the platform.
+  static QtImageDecoder decoder;
+  SetImageDecoder(&decoder);
   const TCliOptions& o = parse.Options;
   const char sep = o.DecimalPoint ? *o.DecimalPoint : LocaleDecimalPoint();
   try {

@@ -129,6 +129,15 @@ class TestCli : public QObject {
     QTest::newRow("all images into one path")
         << QStringList{"process", Demo(), "--image", "all", "--bmp", "a.bmp"} << "--out-dir";
     QTest::newRow("convert without target") << QStringList{"convert", Demo()} << "--to";
+    QTest::newRow("rescale with two numbers")
+        << QStringList{"process", Demo(), "--op", "rescale:1,2"} << "malformed operation";
+    QTest::newRow("rescale with a word")
+        << QStringList{"process", Demo(), "--op", "rescale:1,x,3"} << "malformed operation";
+    QTest::newRow("arith with another operator")
+        << QStringList{"process", Demo(), "--op", "arith:%:" + Demo()} << "malformed operation";
+    QTest::newRow("arith image 0")
+        << QStringList{"process", Demo(), "--op", "arith:+:" + Demo() + "#0"}
+        << "malformed operation";
     QTest::newRow("profile not built")
         << QStringList{"process", Demo(), "--profile", "row:1", "p.dat"} << "not available";
   }
@@ -296,6 +305,79 @@ class TestCli : public QObject {
     const QList<double> inv = Values(ReadAll(ascii));
     QCOMPARE(inv.size(), orig.size());
     for (int i = 0; i < orig.size(); i += 97) QCOMPARE(inv[i], -orig[i]);
+  }
+
+  void rescaleScalesValuesRangesAndUnits() {
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("r.txt");
+    const auto before = InfoBlocks(Cli({"info", "--decimal-point", ".", Demo()}).out)[0];
+    const double range = before["max"].toDouble() - before["min"].toDouble();
+    const QString z = QString::number(2 * range, 'g', 17);
+    Result r = Cli({"process", Demo(), "--op", "rescale:1.5,2.5," + z + ",um,um,A", "--native",
+                    saved, "--kind", "sin"});
+    QCOMPARE(r.exit, 0);
+    const auto after = InfoBlocks(Cli({"info", "--decimal-point", ".", saved}).out)[0];
+    QCOMPARE(after["XScanRange"], QString("1.5"));
+    QCOMPARE(after["YScanRange"], QString("2.5"));
+    QCOMPARE(after["XPhysUnit"], QString("um"));
+    QCOMPARE(after["PhysUnit"], QString("A"));
+    QVERIFY(std::fabs(after["max"].toDouble() - 2 * before["max"].toDouble()) < 1e-4);
+    // Without units the image keeps its own.
+    r = Cli({"process", Demo(), "--op", "rescale:7,7," + z, "--native", dir.filePath("k.txt"),
+             "--kind", "sin"});
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(InfoBlocks(Cli({"info", dir.filePath("k.txt")}).out)[0]["PhysUnit"], QString("nm"));
+  }
+
+  void arithUsesTheResultAsTheImage() {
+    QTemporaryDir dir;
+    const QString ascii = dir.filePath("q.dat");
+    // The current channel divided by itself is 1 everywhere, titled "Calculus".
+    Result r = Cli({"process", Demo(), "--image", "2", "--op", "arith:/:" + Demo() + "#2",
+                    "--ascii", ascii, "--decimal-point", "."});
+    QCOMPARE(r.exit, 0);
+    const QList<double> q = Values(ReadAll(ascii));
+    QCOMPARE(q.size(), 256 * 256);
+    for (double v : q) QCOMPARE(v, 1.0);
+    // Then inverted: the ops run in order on the result.
+    r = Cli({"process", Demo(), "--op", "arith:-:" + Demo() + "#1", "--op", "invert", "--ascii",
+             ascii, "--decimal-point", "."});
+    QCOMPARE(r.exit, 0);
+    for (double v : Values(ReadAll(ascii))) QCOMPARE(v, 0.0);
+  }
+
+  void arithRefusals() {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("x.dat");
+    // No such image in the second file.
+    Result r = Cli({"process", Demo(), "--op", "arith:+:" + Demo() + "#5", "--ascii", out});
+    QCOMPARE(r.exit, 1);
+    QVERIFY(!QFile::exists(out));
+    // Different sizes: the arithmetic window's message, nothing written.
+    const QString small = dir.filePath("small.txt");
+    QCOMPARE(Cli({"process", QString(TARNISK_SAMPLES_DIR) + "/native/v110.txt", "--native", small,
+                  "--kind", "sin"})
+                 .exit,
+             0);
+    r = Cli({"process", Demo(), "--op", "arith:*:" + small, "--ascii", out});
+    QCOMPARE(r.exit, 1);
+    QVERIFY2(r.err.contains(": Pictures must have some size!"), r.err.constData());
+    QVERIFY(!QFile::exists(out));
+    // Division by zero: the message, and the partial result is still used, as "Use"
+    // takes it in the viewer.
+    const QString zeros = dir.filePath("zeros.txt");
+    QCOMPARE(
+        Cli({"process", Demo(), "--op", "arith:-:" + Demo(), "--native", zeros, "--kind", "sin"})
+            .exit,
+        0);
+    r = Cli(
+        {"process", Demo(), "--op", "arith:/:" + zeros, "--ascii", out, "--decimal-point", "."});
+    QCOMPARE(r.exit, 0);
+    QVERIFY2(r.err.contains(": Error in calculation!"), r.err.constData());
+    const QList<double> partial = Values(ReadAll(out));
+    QCOMPARE(partial.size(), 256 * 256);
+    // Column 0 failed at row 0: every cell keeps the first operand's first value.
+    for (double v : partial) QCOMPARE(v, partial[0]);
   }
 
   void nativeRoundTripAndRefusal() {
