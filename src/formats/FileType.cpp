@@ -21,12 +21,18 @@ TFileType FileTypeOf(const std::string& fileName) {
 
 const char* FileTypeName(TFileType type) {
   switch (type) {
-    case TFileType::Bitmap: return "Windows-Bitmap";
-    case TFileType::Burleigh: return "Burleigh";
-    case TFileType::Omicron: return "Omicron";
-    case TFileType::Native: return "Morvane";
-    case TFileType::TopoMetrix: return "TopoMetrix";
-    case TFileType::Unknown: break;
+    case TFileType::Bitmap:
+      return "Windows-Bitmap";
+    case TFileType::Burleigh:
+      return "Burleigh";
+    case TFileType::Omicron:
+      return "Omicron";
+    case TFileType::Native:
+      return "Morvane";
+    case TFileType::TopoMetrix:
+      return "TopoMetrix";
+    case TFileType::Unknown:
+      break;
   }
   return "unknown";
 }

@@ -13,6 +13,10 @@ SilentMessages g_silent;
 Messages* g_current = &g_silent;
 }  // namespace
 
-Messages& DefaultMessages() { return *g_current; }
+Messages& DefaultMessages() {
+  return *g_current;
+}
 
-void SetDefaultMessages(Messages* messages) { g_current = messages ? messages : &g_silent; }
+void SetDefaultMessages(Messages* messages) {
+  g_current = messages ? messages : &g_silent;
+}

@@ -169,7 +169,8 @@ bool ParseNumber(const std::string& text, double& value, char sep) {
     if (ch == sep || ch == ',') ch = '.';
   // Only plain decimal numbers: no hex, no "inf"/"nan".
   for (char ch : t)
-    if (!((ch >= '0' && ch <= '9') || ch == '.' || ch == '-' || ch == '+' || ch == 'e' || ch == 'E'))
+    if (!((ch >= '0' && ch <= '9') || ch == '.' || ch == '-' || ch == '+' || ch == 'e' ||
+          ch == 'E'))
       return false;
   errno = 0;
   char* end = nullptr;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -71,13 +70,13 @@ TEST_F(IniFileTest, MalformedAndEmptyFilesAreTolerated) {
       "garbage without section\n[MainForm\nTop=5\n[MainForm]\nLeft=abc\nWidth=  640 \n=novalue\n"
       "Height=99999999999999\n[Font]\r\nSize=10\r\nName=Arial\r\n");
   TIniFile ini(path);
-  EXPECT_EQ(ini.ReadInteger("MainForm", "Top", 0), 0);     // under a broken header
-  EXPECT_EQ(ini.ReadInteger("MainForm", "Left", 7), 7);    // not a number
+  EXPECT_EQ(ini.ReadInteger("MainForm", "Top", 0), 0);   // under a broken header
+  EXPECT_EQ(ini.ReadInteger("MainForm", "Left", 7), 7);  // not a number
   EXPECT_EQ(ini.ReadInteger("MainForm", "Width", 400), 640);
   EXPECT_EQ(ini.ReadInteger("MainForm", "Height", 300), 300);  // out of range
-  EXPECT_EQ(ini.ReadInteger("Font", "Size", 8), 10);       // CR LF file
+  EXPECT_EQ(ini.ReadInteger("Font", "Size", 8), 10);           // CR LF file
   EXPECT_EQ(ini.ReadString("Font", "Name", ""), "Arial");
-  EXPECT_EQ(ini.ReadInteger("font", "size", 8), 10);       // names ignore case
+  EXPECT_EQ(ini.ReadInteger("font", "size", 8), 10);  // names ignore case
 }
 
 TEST_F(IniFileTest, BinaryJunkDoesNotCrash) {

@@ -32,7 +32,9 @@ bool SameText(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) { Reload(); }
+TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+  Reload();
+}
 
 void TIniFile::Reload() {
   sections_.clear();
