@@ -66,6 +66,15 @@ TModalResult ResultOf(int button) {
   }
 }
 
+// Message texts break lines with CR (the roughness text) or CR LF; a message box
+// breaks them only at LF.
+QString DisplayText(const std::string& text) {
+  QString t = QString::fromStdString(text);
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  t.replace(QChar('\r'), QChar('\n'));
+  return t;
+}
+
 }  // namespace
 
 QPoint MessageDlgAtPosition(int mainLeft, int screenHeight) {
@@ -73,7 +82,7 @@ QPoint MessageDlgAtPosition(int mainLeft, int screenHeight) {
 }
 
 void QtMessages::ShowMessage(const std::string& text, TMsgDlgType kind, const std::string& title) {
-  QMessageBox box(IconOf(kind), TitleOf(kind, title), QString::fromStdString(text), QMessageBox::Ok,
+  QMessageBox box(IconOf(kind), TitleOf(kind, title), DisplayText(text), QMessageBox::Ok,
                   mainWindow_);
   box.exec();
 }
@@ -81,13 +90,13 @@ void QtMessages::ShowMessage(const std::string& text, TMsgDlgType kind, const st
 TModalResult QtMessages::Ask(const std::string& text, TMsgDlgType kind, unsigned buttons,
                              bool atDialogPosition) {
   if (atDialogPosition) return MessageDlgAt(text, kind, buttons);
-  QMessageBox box(IconOf(kind), TitleOf(kind, {}), QString::fromStdString(text), ButtonsOf(buttons),
+  QMessageBox box(IconOf(kind), TitleOf(kind, {}), DisplayText(text), ButtonsOf(buttons),
                   mainWindow_);
   return ResultOf(box.exec());
 }
 
 TModalResult QtMessages::MessageDlgAt(const std::string& text, TMsgDlgType kind, unsigned buttons) {
-  QMessageBox box(IconOf(kind), TitleOf(kind, {}), QString::fromStdString(text), ButtonsOf(buttons),
+  QMessageBox box(IconOf(kind), TitleOf(kind, {}), DisplayText(text), ButtonsOf(buttons),
                   mainWindow_);
   const QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
   const int screenHeight = screen ? screen->geometry().height() : 0;
