@@ -186,7 +186,7 @@ bool TOmicron::OpenParameterFile(const std::string& FileName) {
                 topoCount_, spectroCount_);
   const TModalResult answer =
       msg_.Ask(std::string(question) + "\n" + "       Read spectroscopy data?",
-               TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, /*atDialogPosition*/ true);
+               TMsgDlgType::mtInformation, mbYes | mbNo | mbCancel, /*atDialogPosition*/ true);
   if (answer == TModalResult::mrNo) {
     spectroCount_ = 0;
   } else if (answer != TModalResult::mrYes) {

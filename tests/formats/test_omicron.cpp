@@ -175,6 +175,36 @@ TEST(Omicron, AnswersNoAndCancel) {
   EXPECT_EQ(cancel.created, 0);
 }
 
+namespace {
+// Records how the question is put, not only its text.
+class QuestionForm : public RecordingMessages {
+ public:
+  TMsgDlgType kind = TMsgDlgType::mtCustom;
+  unsigned buttons = 0;
+  bool beside = false;
+  TModalResult Ask(const std::string& text, TMsgDlgType k, unsigned b, bool at) override {
+    kind = k;
+    buttons = b;
+    beside = at;
+    return RecordingMessages::Ask(text, k, b, at);
+  }
+};
+}  // namespace
+
+TEST(Omicron, TheQuestionIsAnInformationBoxBesideTheMainWindow) {
+  TempDir dir;
+  const std::string par = dir.Write("q.par", ParFile({{"Z", "q.tf0"}}, {{"I", "q.sp0"}}));
+  QuestionForm msgs;
+  msgs.answers = {TModalResult::mrNo};
+  TOmicron omicron(msgs);
+  ASSERT_TRUE(omicron.OpenParameterFile(par));
+  EXPECT_EQ(msgs.kind, TMsgDlgType::mtInformation);
+  EXPECT_EQ(msgs.buttons, static_cast<unsigned>(mbYes | mbNo | mbCancel));
+  EXPECT_TRUE(msgs.beside);
+  EXPECT_EQ(omicron.ChannelCount(0), 1);
+  EXPECT_EQ(omicron.ChannelCount(1), 0);
+}
+
 TEST(Omicron, ResolutionScalesTheRawValue) {
   TempDir dir;
   const std::string par = dir.Write("r.par", ParFile({{"Z", "r.tf0", "0.1"}}, {}, false, "1", "1"));
