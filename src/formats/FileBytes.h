@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ class TFileBytes {
   // Opens the file for reading; false when it cannot be opened (or is no regular file).
   bool Open(const std::string& name) {
     Close();
+    // A folder opens for reading on some systems and then claims an enormous size.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) return false;
     file_ = std::fopen(name.c_str(), "rb");
     if (!file_) return false;
     if (std::fseek(file_, 0, SEEK_END) != 0) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "formats/Omicron.h"
@@ -322,6 +323,23 @@ TEST(Omicron, SpectroscopyFramesAreBoundedByTheDataFile) {
   EXPECT_TRUE(zero.docs.empty());
   EXPECT_EQ(zero.messages.Texts(),
             std::vector<std::string>{"Cannot open file " + dir.Path("none")});
+}
+
+TEST(Omicron, DataFilesThatAreFoldersCannotBeOpened) {
+  TempDir dir;
+  // A folder of the data file's name: neither its zero image for the topographic
+  // channel nor a window per announced point for the spectroscopy channel.
+  std::filesystem::create_directory(dir.Path("f.tf0"));
+  std::filesystem::create_directory(dir.Path("f.sp0"));
+  const std::string par =
+      dir.Write("f.par", ParFile({{"Z", "f.tf0"}}, {{"I", "f.sp0", "1", "1000", "2", "2"}}));
+  CollectingHost host;
+  Open(host, par);
+  ASSERT_EQ(Titles(host), std::vector<std::string>{dir.Path("f.tf0") + " :Z channel"});
+  EXPECT_EQ(host.docs[0]->Picture->RowTable[0][0], 0);
+  EXPECT_EQ(host.messages.Texts(),
+            (std::vector<std::string>{"Cannot open file " + dir.Path("f.tf0"),
+                                      "Cannot open file " + dir.Path("f.sp0")}));
 }
 
 TEST(Omicron, IncompleteAndSurplusChannelDescriptions) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "formats/OpenReaders.h"
 #include "support/CollectingHost.h"
@@ -145,9 +146,13 @@ TEST(TopoMetrix, UnusableFilesOpenNoWindow) {
     EXPECT_EQ(host.discarded, 1);
     EXPECT_EQ(host.messages.shown.size(), 1u);
   }
-  CollectingHost host;
-  Open(host, dir.Path("missing.tfp"));
-  EXPECT_TRUE(host.docs.empty());
-  EXPECT_EQ(host.messages.Texts(),
-            std::vector<std::string>{"Cannot open file " + dir.Path("missing.tfp")});
+  // A missing file and a folder of that name are both files that cannot be opened.
+  std::filesystem::create_directory(dir.Path("folder.tfp"));
+  for (const char* name : {"missing.tfp", "folder.tfp"}) {
+    CollectingHost host;
+    Open(host, dir.Path(name));
+    EXPECT_TRUE(host.docs.empty());
+    EXPECT_EQ(host.messages.Texts(),
+              std::vector<std::string>{"Cannot open file " + dir.Path(name)});
+  }
 }
