@@ -76,9 +76,13 @@ void MarkHeaderLines(const std::vector<std::string>& lines, const std::string& v
   const size_t files = FindLine(lines, at, "Files");
   if (files == std::string::npos) return;
   drop[files] = true;
-  for (size_t i = files + 1; i < lines.size(); ++i) {
+  // The list is read in groups (name, for "1.01" the caption, scale, unit) and
+  // ends only where a group's first line is empty or begins with ";": an empty
+  // caption or unit inside a group does not end it.
+  const size_t group = version == "1.01" ? 4 : 3;
+  for (size_t i = files + 1; i < lines.size();) {
     if (lines[i].empty() || lines[i][0] == ';') break;
-    drop[i] = true;
+    for (size_t k = 0; k < group && i < lines.size(); ++k) drop[i++] = true;
   }
 }
 

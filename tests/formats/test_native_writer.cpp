@@ -308,3 +308,27 @@ TEST(NativeWriter, LinesNamingTheDataFileAreLeftOut) {
             0);
   EXPECT_EQ(std::count(back[0]->InfoText.begin(), back[0]->InfoText.end(), "Scale : 3"), 1);
 }
+
+TEST(NativeWriter, OldLayoutListWithEmptyUnitIsLeftOutWhole) {
+  ScratchDir dir;
+  // The first group's unit line is empty; the list still goes on with a second group.
+  WriteBytes(dir / "old.txt",
+             Lines({"Version: 1", "Pixel in X : 2", "Pixel in Y : 1", "Files", "first.sin", "1", "",
+                    "second.sin", "2", "pA", "", "Remark after the list"}));
+  WriteBytes(dir / "first.sin", Singles({1, 2}));
+  WriteBytes(dir / "second.sin", Singles({3, 4}));
+  RecordingMessages msgs;
+  auto docs = Open(dir / "old.txt", msgs);
+  ASSERT_EQ(docs.size(), 2u);
+  EXPECT_EQ(docs[0]->Picture->ScanPara.PhysUnit, "");
+  ASSERT_TRUE(WriteNativeFiles(*docs[0], dir / "new.txt", TNativeKind::Sin, msgs));
+  const std::string text = ReadBytes(dir / "new.txt");
+  EXPECT_EQ(text.find("second.sin"), std::string::npos);
+  EXPECT_EQ(text.find("pA"), std::string::npos);
+  EXPECT_NE(text.find("\r\nRemark after the list\r\n"), std::string::npos);
+  auto back = Open(dir / "new.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  ExpectSameImage(*docs[0], *back[0]);
+  EXPECT_EQ(Values(*back[0]->Picture), (std::vector<float>{1, 2}));
+  EXPECT_TRUE(msgs.shown.empty());
+}
