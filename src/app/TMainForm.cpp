@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -47,12 +49,29 @@ namespace {
 constexpr int kDesignWidth = 785;
 constexpr int kDesignHeight = 563;
 
-// The open dialog's filters, index 1..6 in this order.
-const char* const kOpenFilters[] = {
-    "Morvane (*.txt)",        "Burleigh (*.img)",
-    "Omicron (*.par)",        "TopoMetrix (*.tfp *.*fp *.2fp *.3fp)",
-    "Windows-Bitmap (*.bmp)", "All files (*.*)",
+// The open dialog's filters, index 1..6 in this order: a description and its
+// patterns, which are separated by ";" (blanks around them do not count).
+struct TOpenFilter {
+  const char* description;
+  const char* patterns;
 };
+const TOpenFilter kOpenFilters[] = {
+    {"Morvane", "*.txt"},        {"Burleigh", "*.img"},
+    {"Omicron", "*.par"},        {"TopoMetrix", "*.tfp; *.*fp; *.2fp; *.3fp "},
+    {"Windows-Bitmap", "*.bmp"}, {"All files", "*.*"},
+};
+
+// The single patterns of a filter text "Description (patterns)".
+QStringList PatternsOfFilter(const QString& filter) {
+  const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+  const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+  const QString list = open >= 0 && close > open ? filter.mid(open + 1, close - open - 1) : filter;
+  QStringList patterns;
+  for (const QString& p :
+       list.split(QRegularExpression(QStringLiteral("[; ]")), Qt::SkipEmptyParts))
+    patterns << p;
+  return patterns;
+}
 
 // The save dialog's filters, index 1..3 in this order.
 const char* const kSaveFilters[] = {
@@ -217,7 +236,12 @@ void TMainForm::FormCreate() {
   // The rename and rescale dialogs and the arithmetic window live, hidden, from
   // start-up to the end.
   renameForm_ = new TRenameForm([this](const QString& name) {
-    if (TMDIChild* child = ActiveChild()) child->setWindowTitle(name);
+    if (TMDIChild* child = ActiveChild()) {
+      child->setWindowTitle(name);
+      // The caption is also what other windows show of this one (the arithmetic
+      // window's operand labels); the channel name stays.
+      child->Doc().Caption = name.toStdString();
+    }
   });
   axesForm_ = new TAxesForm(
       *messages_,
@@ -508,11 +532,21 @@ void TMainForm::OpenDialogeStart() {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   QStringList filters;
-  for (const char* f : kOpenFilters) filters << QString::fromLatin1(f);
+  for (const TOpenFilter& f : kOpenFilters)
+    filters << QString::fromLatin1(f.description) + QStringLiteral(" (") +
+                   QString::fromLatin1(f.patterns) + QLatin1Char(')');
   dialog.setNameFilters(filters);
+  // The dialog itself separates patterns by blanks only, so "*.tfp;" would match
+  // nothing: the file list gets the patterns of the chosen filter one by one.
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  const auto usePatterns = [model](const QString& filter) {
+    if (model) model->setNameFilters(PatternsOfFilter(filter));
+  };
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, usePatterns);
   // Index 0 (never chosen) and out-of-range values start on the first filter.
   const int start = index >= 1 && index <= filters.size() ? index : 1;
   dialog.selectNameFilter(filters.at(start - 1));
+  usePatterns(filters.at(start - 1));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
 
   const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
@@ -733,6 +767,7 @@ void TMainForm::Duplicate1Click() {
     return;
   }
   w->setWindowTitle(old->windowTitle());
+  w->Doc().Caption = old->windowTitle().toStdString();
   w->UpdateImage();
   mdiArea_->setActiveSubWindow(w);
   ActiveIndex = w->Index();

@@ -1,6 +1,8 @@
 // The main window: menu, hints, speed buttons, enabling, settings, the table of
 // image windows with its limit, the open command and the positioned message box.
+#include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -368,13 +370,42 @@ class TestMainForm : public QObject {
     });
     form->OpenDialogeStart();
     QCOMPARE(filters, QStringList({"Morvane (*.txt)", "Burleigh (*.img)", "Omicron (*.par)",
-                                   "TopoMetrix (*.tfp *.*fp *.2fp *.3fp)", "Windows-Bitmap (*.bmp)",
-                                   "All files (*.*)"}));
+                                   "TopoMetrix (*.tfp; *.*fp; *.2fp; *.3fp )",
+                                   "Windows-Bitmap (*.bmp)", "All files (*.*)"}));
     QCOMPARE(startFilter, QStringLiteral("Omicron (*.par)"));
     QCOMPARE(startDir, QDir(dir_.path()).absolutePath());
     QCOMPARE(msgs_.Texts(), std::vector<std::string>{"Unknown file type"});
     TIniFile disk(IniPath().toStdString());
     QCOMPARE(disk.ReadInteger("Save", "Index", -1), 6);
+  }
+
+  void openDialogListsFilesByEachPatternOfTheChosenFilter() {
+    {
+      TIniFile ini(IniPath().toStdString());
+      ini.WriteInteger("Save", "Index", 4);
+    }
+    auto form = NewForm();
+    QStringList startPatterns, bitmapPatterns, topoPatterns;
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) {
+      auto* model = dlg->findChild<QFileSystemModel*>();
+      QVERIFY(model);
+      startPatterns = model->nameFilters();
+      // The user picks a filter in the dialog's list.
+      auto* combo = dlg->findChild<QComboBox*>("fileTypeCombo");
+      QVERIFY(combo);
+      for (int i : {4, 3}) {
+        combo->setCurrentIndex(i);
+        emit combo->activated(i);
+        emit combo->textActivated(combo->itemText(i));
+        (i == 4 ? bitmapPatterns : topoPatterns) = model->nameFilters();
+      }
+      dlg->reject();
+    });
+    form->OpenDialogeStart();
+    const QStringList topo = {"*.tfp", "*.*fp", "*.2fp", "*.3fp"};
+    QCOMPARE(startPatterns, topo);
+    QCOMPARE(bitmapPatterns, QStringList({"*.bmp"}));
+    QCOMPARE(topoPatterns, topo);
   }
 
   void openDialogWithEmptySettingsStartsAtHomeOnTheFirstFilter() {
