@@ -1,4 +1,5 @@
 // The arithmetic window over a fake main window.
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -141,6 +142,25 @@ class TestArithForm : public QObject {
     QCOMPARE(f.Edit1->text(), QString());
     QCOMPARE(host.messages.beeps, 1);
     QCOMPARE(TIniFile(iniPath).ReadString("Arithmetic", "Op", ""), std::string("*"));
+    // Keys that type control characters are "other keys" too: Backspace does not
+    // take one character away, Ctrl+V pastes nothing; both empty the edit and beep.
+    QTest::keyClick(f.Edit1, '/');
+    QTest::keyClick(f.Edit1, Qt::Key_Backspace);
+    QCOMPARE(f.Edit1->text(), QString());
+    QCOMPARE(host.messages.beeps, 2);
+    QTest::keyClick(f.Edit1, '-');
+    QGuiApplication::clipboard()->setText("+*");
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+    QApplication::sendEvent(f.Edit1, &paste);
+    QCOMPARE(f.Edit1->text(), QString());
+    QCOMPARE(host.messages.beeps, 3);
+    // Keys that type nothing leave the operator alone.
+    QTest::keyClick(f.Edit1, '+');
+    QTest::keyClick(f.Edit1, Qt::Key_Left);
+    QTest::keyClick(f.Edit1, Qt::Key_Tab);
+    QCOMPARE(f.Edit1->text(), QString(" +"));
+    QCOMPARE(host.messages.beeps, 3);
+    QCOMPARE(TIniFile(iniPath).ReadString("Arithmetic", "Op", ""), std::string("+"));
   }
 
   void sizeMismatchAndClosedOperands() {

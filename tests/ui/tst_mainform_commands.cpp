@@ -14,6 +14,7 @@
 #include "app/TMainForm.h"
 #include "app/TRenameForm.h"
 #include "app/core/IniFile.h"
+#include "process/ui/TArithForm.h"
 #include "support/RecordingMessages.h"
 #include "view/TMDIChild.h"
 
@@ -104,6 +105,26 @@ class TestMainFormCommands : public QObject {
     QCOMPARE(w->windowTitle(), QStringLiteral("renamed"));
     QCOMPARE(w->Doc().ChannelName, std::string("/data/scan.bmp"));
     QVERIFY(!dlg->isVisible());
+  }
+
+  void renamedCaptionIsWhatOtherWindowsShow() {
+    TMDIChild* w = AddImage("scan.int");
+    form_->Rename1Click();
+    form_->RenameForm()->Edit1->setText("renamed");
+    QTest::keyClick(form_->RenameForm()->Edit1, Qt::Key_Return);
+    QCOMPARE(w->windowTitle(), QStringLiteral("renamed"));
+    // The arithmetic window labels an operand with its window's caption.
+    TArithForm* arith = form_->ArithForm();
+    arith->SetOperand(1, w->Index());
+    QCOMPARE(arith->Label2->text(), QStringLiteral("renamed"));
+    // A duplicate takes the caption over, for its title and for what others show.
+    form_->Duplicate1Click();
+    TMDIChild* copy = form_->ActiveChild();
+    QVERIFY(copy && copy != w);
+    QCOMPARE(copy->windowTitle(), QStringLiteral("renamed"));
+    arith->SetOperand(2, copy->Index());
+    QCOMPARE(arith->Label3->text(), QStringLiteral("renamed"));
+    QCOMPARE(copy->Doc().ChannelName, std::string("scan.int"));
   }
 
   void refreshRendersTheCurrentWindowAgain() {

@@ -169,9 +169,15 @@ bool TArithForm::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-    const QString text = static_cast<QKeyEvent*>(event)->text();
-    // Only typed characters count; the character itself never enters the edit.
-    if (!text.isEmpty() && text.at(0).isPrint()) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    // Every key that types a character counts, control characters such as Backspace,
+    // Enter or Ctrl+V included, so that nothing but an operator ever stands in the
+    // edit. Tab moves the focus and Delete edits; neither types a character.
+    const bool typed = !text.isEmpty() && key->key() != Qt::Key_Tab &&
+                       key->key() != Qt::Key_Backtab && key->key() != Qt::Key_Delete &&
+                       (text.at(0).isPrint() || text.at(0).unicode() < 0x20);
+    if (typed) {
       Edit1KeyPress(text.at(0).unicode() < 128 ? static_cast<char>(text.at(0).unicode()) : '?');
       return true;
     }
