@@ -1,12 +1,13 @@
 // TLoadFiles construction; the readers live in the files of their formats.
 #include "formats/LoadFiles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "formats/FileType.h"
 
-bool TByteStream::LoadFromFile(const std::string& path) {
+bool TByteStream::LoadFromFile(const std::string& path, size_t maxBytes) {
   Position = 0;
   Bytes.clear();
   // A folder opens as a stream too (an empty data file name names the folder).
@@ -16,9 +17,10 @@ bool TByteStream::LoadFromFile(const std::string& path) {
   if (!in) return false;
   const std::streamoff size = in.tellg();
   if (size < 0) return false;
-  Bytes.resize(static_cast<size_t>(size));
+  const size_t want = std::min(static_cast<size_t>(size), maxBytes);
+  Bytes.resize(want);
   in.seekg(0);
-  in.read(Bytes.data(), size);
+  in.read(Bytes.data(), static_cast<std::streamsize>(want));
   Bytes.resize(static_cast<size_t>(in.gcount()));
   return !in.bad();
 }

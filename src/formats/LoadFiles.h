@@ -22,8 +22,9 @@ struct TByteStream {
 
   size_t Size() const { return Bytes.size(); }
   bool AtEnd() const { return Position >= Bytes.size(); }
-  // Replaces the contents by the file's bytes, position 0; false when unreadable.
-  bool LoadFromFile(const std::string& path);
+  // Replaces the contents by the file's bytes (at most `maxBytes` of them, from
+  // its start), position 0; false when unreadable.
+  bool LoadFromFile(const std::string& path, size_t maxBytes = static_cast<size_t>(-1));
 };
 
 class TLoadFiles {

@@ -275,7 +275,11 @@ bool TLoadFiles::ReadBlockHeader() {
 bool TLoadFiles::LoadDataFile(int i) {
   if (i < 1 || i > FileCount || i > kMaxChannels) return false;
   const std::string path = LocalPath(Directory + FileNames[i]);
-  if (!DataStream.LoadFromFile(path)) {
+  // Only the values of the matrix are read: a data file that is longer (or a name
+  // that points at some large file) costs no more memory than the image.
+  const size_t need = static_cast<size_t>(std::max(ScanPara.xPixel, 0)) *
+                      static_cast<size_t>(std::max(ScanPara.yPixel, 0)) * 4;
+  if (!DataStream.LoadFromFile(path, need)) {
     Msgs().ShowMessage("Cannot open file " + path, TMsgDlgType::mtError);
     return false;
   }

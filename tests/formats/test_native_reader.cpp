@@ -342,6 +342,19 @@ TEST(NativeChannelFailures, OtherExtensionsAndLongFilesReadSafely) {
   EXPECT_TRUE(msgs.shown.empty());
 }
 
+TEST(NativeChannelFailures, LongDataFileIsReadOnlyAsFarAsTheMatrix) {
+  ScratchDir dir;
+  WriteBytes(dir / "m.txt", Header110({"FileDescBegin", "FileName : big.sin", "FileDescEnd"}));
+  WriteBytes(dir / "big.sin", std::string(1 << 20, '\0'));
+  RecordingMessages msgs;
+  TLoadFiles l(dir / "m.txt", &msgs);
+  ASSERT_TRUE(l.ReadHeader());
+  TImageDoc doc;
+  ASSERT_TRUE(l.ReadChannelV110(doc, 1));
+  EXPECT_EQ(l.DataStream.Size(), 2u * 2u * 4u);
+  EXPECT_TRUE(msgs.shown.empty());
+}
+
 TEST(NativeChannelFailures, RefusedWindowEndsTheLoopQuietly) {
   RecordingMessages msgs;
   ListHost host(msgs, 1);
