@@ -445,6 +445,7 @@ TMDIChild* TMainForm::CreateImageWindow(const std::string& name) {
     throw TooManyData();
   }
   auto* child = new TMDIChild(settings_.get(), messages_, font());
+  child->SetFontColor(fontColor_);
   child->setWindowIcon(windowIcon());
   mdiArea_->addSubWindow(child);
   ImageWindows[static_cast<size_t>(slot)] = child;

@@ -228,6 +228,7 @@ void TMDIChild::ComposeView() {
   options.ZScale = zScale;
   options.ZeroMax = N0max1->isChecked();
   options.XYLabel = XYScalingLabelItem->isChecked();
+  options.FontColor = fontColor_;
 
   int side = 0;
   ViewMetafile = QPicture();

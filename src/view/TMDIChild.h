@@ -3,6 +3,7 @@
 // the display choices in a right-button popup menu remembered in "Scale".
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QMdiSubWindow>
 #include <QPicture>
@@ -50,6 +51,9 @@ class TMDIChild : public QMdiSubWindow {
 
   // The window's own font (the main window's font at creation, or the Font command).
   void SetWindowFont(const QFont& font);
+  // The colour of that font: the colour-bar labels are written in it.
+  void SetFontColor(const QColor& color) { fontColor_ = color; }
+  QColor FontColor() const { return fontColor_; }
   void InitWindow(int index, const std::string& name);
   bool CreatePicture(int columns, int rows);
   // Render, value texts, then ComposeView; nothing without a picture with a matrix.
@@ -99,6 +103,7 @@ class TMDIChild : public QMdiSubWindow {
 
   TImageDoc doc_;
   TIniFile* settings_;
+  QColor fontColor_ = Qt::black;
   QWidget* client_ = nullptr;
   QPoint dragStart_;
   bool dragArmed_ = false;

@@ -241,6 +241,26 @@ class TestMainForm : public QObject {
     QCOMPARE(child->font().pointSize(), 13);
   }
 
+  void fontColourFromTheSettingsWritesTheColourBarLabels() {
+    {
+      TIniFile ini(IniPath().toStdString());
+      ini.WriteInteger("Font", "Color", 0x0000FF);  // red: the low byte
+      ini.WriteBool("Scale", "zScaleOn", true);
+    }
+    auto form = NewForm();
+    TMDIChild* child = AddImage(*form, "a");
+    QCOMPARE(child->FontColor(), QColor(255, 0, 0));
+    // The labels are the only red on the white beside the image.
+    const QImage view = child->Image3->pixmap().toImage();
+    int red = 0;
+    for (int y = 0; y < view.height(); ++y)
+      for (int x = 0; x < view.width(); ++x) {
+        const QColor c = view.pixelColor(x, y);
+        if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++red;
+      }
+    QVERIFY(red > 10);
+  }
+
   void theSeventeenthChildWindowIsRefused() {
     auto form = NewForm();
     // Tool windows count towards the limit as well.
