@@ -140,8 +140,9 @@ std::string FormatGeneral(double value, char sep) {
   if (!std::isfinite(value)) return NonFinite(value);
   Decimal d = ToDecimal(value);
   RoundDigits(d, 15);
-  const double a = std::fabs(value);
-  if (a < 0.0001 || d.exponent > 15) return Scientific(d, sep);
+  // The range of the fixed notation, 0.0001 <= |v| < 1E15, is that of the rounded
+  // value: d.exponent counts the digits before the separator.
+  if (d.exponent < -3 || d.exponent > 15) return Scientific(d, sep);
   std::string out = d.negative ? "-" : "";
   const int n = static_cast<int>(d.digits.size());
   if (d.exponent <= 0) {

@@ -59,6 +59,10 @@ TEST(FormatGeneral, ExamplesWithPointAndComma) {
       {0.1f, "0.100000001490116"},
       {2.0 / 3.0, "0.666666666666667"},
       {-1.5e-7, "-1.5E-7"},
+      // The fixed range is judged after rounding to 15 digits.
+      {0.00009999999999999995, "0.0001"},
+      {-0.00009999999999999995, "-0.0001"},
+      {0.0000999999999999, "9.99999999999E-5"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FormatGeneral(c.value, '.'), c.text) << c.value;
