@@ -42,7 +42,8 @@ void AppendGeneral(std::string& out, float value, char sep) {
   }
   while (n > 0 && digits[n - 1] == '0') --n;
   if (v < 0) out += '-';
-  if (a < 0.0001 || exponent > 15) {
+  // Fixed notation for 0.0001 <= |v| < 1E15, judged on the rounded value.
+  if (exponent < -3 || exponent > 15) {
     out += digits[0];
     if (n > 1) {
       out += sep;
