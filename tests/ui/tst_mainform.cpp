@@ -197,6 +197,17 @@ class TestMainForm : public QObject {
     form->CloseAllItemClick();
     QCOMPARE(form->ChildCount(), 0);
     check(false);
+    // Tool windows are child windows too.
+    QMdiSubWindow* tool = form->MdiArea()->addSubWindow(new QWidget);
+    tool->setAttribute(Qt::WA_DeleteOnClose);
+    tool->show();
+    form->MdiArea()->setActiveSubWindow(tool);
+    QTRY_VERIFY(form->FileSaveItem->isEnabled());
+    check(true);
+    tool->close();
+    QTRY_COMPARE(form->ChildCount(), 0);
+    QTRY_VERIFY(!form->FileSaveItem->isEnabled());
+    check(false);
   }
 
   void emptySettingsGiveTheDefaultPlaceAndSize() {
