@@ -186,6 +186,21 @@ class TestMDIChild : public QObject {
     c->PopupMenu1->hide();
   }
 
+  void aRightPressWhileTheLeftButtonIsHeldDoesNotOpenThePopup() {
+    TMDIChild* c = NewChild(nullptr);
+    QWidget* target = c->widget();
+    QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mousePress(target, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(!c->PopupMenu1->isVisible());
+    QTest::mouseRelease(target, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    // With the left button up again the plain right press opens it.
+    QTest::mousePress(target, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(c->PopupMenu1->isVisible());
+    c->PopupMenu1->hide();
+    QTest::mouseRelease(target, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+  }
+
   void scanInfoFillsTheClientAreaAndTheImageComesBackUnchanged() {
     TMDIChild* c = NewChild(nullptr);
     FillPicture(c);
