@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include "image/TextEncoding.h"
+
 namespace {
 
 QMessageBox::Icon IconOf(TMsgDlgType kind) {
@@ -26,7 +28,7 @@ QMessageBox::Icon IconOf(TMsgDlgType kind) {
 }
 
 QString TitleOf(TMsgDlgType kind, const std::string& title) {
-  if (!title.empty()) return QString::fromStdString(title);
+  if (!title.empty()) return QString::fromStdString(DisplayText(title));
   switch (kind) {
     case TMsgDlgType::mtWarning:
       return QStringLiteral("Warning");
@@ -68,8 +70,8 @@ TModalResult ResultOf(int button) {
 
 // Message texts break lines with CR (the roughness text) or CR LF; a message box
 // breaks them only at LF.
-QString DisplayText(const std::string& text) {
-  QString t = QString::fromStdString(text);
+QString BoxText(const std::string& text) {
+  QString t = QString::fromStdString(DisplayText(text));
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   t.replace(QChar('\r'), QChar('\n'));
   return t;
@@ -82,22 +84,19 @@ QPoint MessageDlgAtPosition(int mainLeft, int screenHeight) {
 }
 
 void QtMessages::ShowMessage(const std::string& text, TMsgDlgType kind, const std::string& title) {
-  QMessageBox box(IconOf(kind), TitleOf(kind, title), DisplayText(text), QMessageBox::Ok,
-                  mainWindow_);
+  QMessageBox box(IconOf(kind), TitleOf(kind, title), BoxText(text), QMessageBox::Ok, mainWindow_);
   box.exec();
 }
 
 TModalResult QtMessages::Ask(const std::string& text, TMsgDlgType kind, unsigned buttons,
                              bool atDialogPosition) {
   if (atDialogPosition) return MessageDlgAt(text, kind, buttons);
-  QMessageBox box(IconOf(kind), TitleOf(kind, {}), DisplayText(text), ButtonsOf(buttons),
-                  mainWindow_);
+  QMessageBox box(IconOf(kind), TitleOf(kind, {}), BoxText(text), ButtonsOf(buttons), mainWindow_);
   return ResultOf(box.exec());
 }
 
 TModalResult QtMessages::MessageDlgAt(const std::string& text, TMsgDlgType kind, unsigned buttons) {
-  QMessageBox box(IconOf(kind), TitleOf(kind, {}), DisplayText(text), ButtonsOf(buttons),
-                  mainWindow_);
+  QMessageBox box(IconOf(kind), TitleOf(kind, {}), BoxText(text), ButtonsOf(buttons), mainWindow_);
   const QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
   const int screenHeight = screen ? screen->geometry().height() : 0;
   const int left = mainWindow_ ? mainWindow_->x() : 0;

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "image/TextEncoding.h"
+
 namespace {
 QColor ColourOf(TEditState s) {
   switch (s) {
@@ -88,9 +90,9 @@ void TAxesForm::ToControls() {
     e->setText(QString::fromStdString(ModelEdit(e).Text));
     Paint(e, ModelEdit(e).State);
   }
-  Edit4->setText(QString::fromStdString(model_.Edit4));
-  Edit5->setText(QString::fromStdString(model_.Edit5));
-  Edit6->setText(QString::fromStdString(model_.Edit6));
+  Edit4->setText(QString::fromStdString(DisplayText(model_.Edit4)));
+  Edit5->setText(QString::fromStdString(DisplayText(model_.Edit5)));
+  Edit6->setText(QString::fromStdString(DisplayText(model_.Edit6)));
 }
 
 void TAxesForm::FromControls() {

@@ -40,6 +40,7 @@
 #include "app/core/SettingsKeys.h"
 #include "formats/AsciiExport.h"
 #include "formats/NativeWriter.h"
+#include "image/TextEncoding.h"
 #include "process/Arithmetic.h"
 #include "qtgui/ViewPainter.h"
 #include "view/TMDIChild.h"
@@ -482,7 +483,7 @@ TImageDoc& TMainForm::NewImage(const std::string& name) {
 void TMainForm::ImageReady(TImageDoc& doc) {
   TMDIChild* child = ChildOf(doc);
   if (!child) return;
-  if (!doc.Caption.empty()) child->setWindowTitle(QString::fromStdString(doc.Caption));
+  if (!doc.Caption.empty()) child->setWindowTitle(QString::fromStdString(DisplayText(doc.Caption)));
   child->show();
   child->UpdateImage();
   mdiArea_->setActiveSubWindow(child);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <iostream>
 
+#include "image/TextEncoding.h"
+
 std::string OneLine(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -20,7 +22,7 @@ std::string OneLine(const std::string& text) {
 }
 
 void CliMessages::Say(const std::string& text) {
-  std::cerr << "tarnisk-cli: " << File << ": " << OneLine(text) << std::endl;
+  std::cerr << "tarnisk-cli: " << File << ": " << OneLine(DisplayText(text)) << std::endl;
 }
 
 void CliMessages::ShowMessage(const std::string& text, TMsgDlgType, const std::string&) {

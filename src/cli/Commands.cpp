@@ -15,6 +15,7 @@
 #include "formats/NativeWriter.h"
 #include "formats/OpenFile.h"
 #include "image/NumberFormat.h"
+#include "image/TextEncoding.h"
 #include "qtgui/ViewPainter.h"
 
 namespace {
@@ -77,21 +78,21 @@ class ImageRun {
     const TScanPara& s = p.ScanPara;
     std::string t;
     t += "image: " + std::to_string(n) + "\n";
-    t += "title: " + doc.Caption + "\n";
+    t += "title: " + DisplayText(doc.Caption) + "\n";
     t += "columns: " + std::to_string(p.Columns) + "\n";
     t += "rows: " + std::to_string(p.Rows) + "\n";
     t += "xPixel: " + std::to_string(s.xPixel) + "\n";
     t += "yPixel: " + std::to_string(s.yPixel) + "\n";
     t += "XScanRange: " + G(s.XScanRange) + "\n";
     t += "YScanRange: " + G(s.YScanRange) + "\n";
-    t += "XPhysUnit: " + s.XPhysUnit + "\n";
-    t += "YPhysUnit: " + s.YPhysUnit + "\n";
-    t += "PhysUnit: " + s.PhysUnit + "\n";
+    t += "XPhysUnit: " + DisplayText(s.XPhysUnit) + "\n";
+    t += "YPhysUnit: " + DisplayText(s.YPhysUnit) + "\n";
+    t += "PhysUnit: " + DisplayText(s.PhysUnit) + "\n";
     t += "Scale: " + G(s.Scale) + "\n";
     t += "min: " + G(p.Min) + "\n";
     t += "max: " + G(p.Max) + "\n";
     if (o_.Text)
-      for (const std::string& line : doc.InfoText) t += "| " + line + "\n";
+      for (const std::string& line : doc.InfoText) t += "| " + DisplayText(line) + "\n";
     t += "\n";
     std::cout << t;
   }

@@ -176,7 +176,9 @@ bool ParseNumber(const std::string& text, double& value, char sep) {
   errno = 0;
   char* end = nullptr;
   const double v = std::strtod(t.c_str(), &end);
-  if (end != t.c_str() + t.size() || errno == ERANGE) return false;
+  if (end != t.c_str() + t.size()) return false;
+  // Too large is not a number we can hold; too small is as good as 0.
+  if (errno == ERANGE && std::fabs(v) > 1) return false;
   value = v;
   return true;
 }

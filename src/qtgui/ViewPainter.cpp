@@ -11,13 +11,14 @@
 #include <algorithm>
 
 #include "image/NumberFormat.h"
+#include "image/TextEncoding.h"
 #include "image/ViewGeometry.h"
 
 namespace {
 
 // Rendered labels and texts are plain 8-bit text; units may carry Latin-1 (µ, °).
 QString ToQString(const std::string& s) {
-  return QString::fromLatin1(s.data(), qsizetype(s.size()));
+  return QString::fromStdString(DisplayText(s));
 }
 
 // Writes `text` with its top-left corner at `pos`; `background` fills the text's

@@ -16,6 +16,7 @@
 
 #include "app/core/IniFile.h"
 #include "app/core/SettingsKeys.h"
+#include "image/TextEncoding.h"
 #include "qtgui/ViewPainter.h"
 
 namespace {
@@ -162,7 +163,7 @@ void TMDIChild::SetWindowFont(const QFont& font) {
 
 void TMDIChild::InitWindow(int index, const std::string& name) {
   doc_.InitWindow(index, name);
-  setWindowTitle(QString::fromStdString(name));
+  setWindowTitle(QString::fromStdString(DisplayText(name)));
 }
 
 bool TMDIChild::CreatePicture(int columns, int rows) {
@@ -263,7 +264,7 @@ void TMDIChild::LayoutControls() {
 void TMDIChild::ShowInfoText() {
   QStringList lines;
   lines.reserve(static_cast<qsizetype>(doc_.InfoText.size()));
-  for (const auto& l : doc_.InfoText) lines << QString::fromStdString(l);
+  for (const auto& l : doc_.InfoText) lines << QString::fromStdString(DisplayText(l));
   const QString text = lines.join(QLatin1Char('\n'));
   if (ScanInfoMemo->toPlainText() != text) ScanInfoMemo->setPlainText(text);
 }

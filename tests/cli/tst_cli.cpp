@@ -380,6 +380,32 @@ class TestCli : public QObject {
     for (double v : partial) QCOMPARE(v, partial[0]);
   }
 
+  void latin1TextsOfFilesAreShownAsUtf8() {
+    QTemporaryDir dir;
+    const QString native = QString(TARNISK_SAMPLES_DIR) + "/native/";
+    QByteArray header = ReadAll(native + "v110.txt");
+    header.replace("YPhysUnit  : um", "YPhysUnit  : \xB5m");  // the micro sign as one byte
+    header.replace("Caption  : Topo", "Caption  : \xC5-Topo");
+    QFile out(dir.filePath("latin.txt"));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(header);
+    out.close();
+    for (const char* data : {"v110_a.int", "v110_b.sin", "v110_c.sin"})
+      QVERIFY(QFile::copy(native + data, dir.filePath(data)));
+    const Result r = Cli({"info", "--image", "1", "--text", dir.filePath("latin.txt")});
+    QCOMPARE(r.exit, 0);
+    const auto info = InfoBlocks(r.out);
+    QCOMPARE(info[0]["YPhysUnit"], QString::fromLatin1("\xC2\xB5m"));  // UTF-8 bytes
+    QVERIFY(r.out.contains("title: v110_a.int - \xC3\x85-Topo\n"));
+    QVERIFY(r.out.contains("| YPhysUnit  : \xC2\xB5m"));
+    // A native save keeps the file's own bytes.
+    QCOMPARE(Cli({"process", dir.filePath("latin.txt"), "--native", dir.filePath("again.txt"),
+                  "--kind", "sin"})
+                 .exit,
+             0);
+    QVERIFY(ReadAll(dir.filePath("again.txt")).contains("YPhysUnit  : \xB5m"));
+  }
+
   void nativeRoundTripAndRefusal() {
     QTemporaryDir dir;
     const QString saved = dir.filePath("saved.txt");

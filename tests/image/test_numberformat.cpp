@@ -90,4 +90,7 @@ TEST(ParseNumber, AcceptsPointOrCommaRejectsJunk) {
   EXPECT_FALSE(ParseNumber("", v));
   EXPECT_FALSE(ParseNumber("1.5x", v));
   EXPECT_FALSE(ParseNumber("inf", v));
+  EXPECT_FALSE(ParseNumber("1e400", v));
+  EXPECT_TRUE(ParseNumber("1e-400", v));
+  EXPECT_EQ(v, 0.0);
 }

@@ -12,6 +12,7 @@
 
 #include "app/core/IniFile.h"
 #include "app/core/SettingsKeys.h"
+#include "image/TextEncoding.h"
 #include "qtgui/ViewPainter.h"
 
 namespace {
@@ -94,11 +95,11 @@ void TArithForm::SetOperand(int which, int slot) {
   slots_[which] = slot;
   chosen_[which] = w->Serial();
   const TOperandTexts t = OperandTexts(*w);
-  (which == 1 ? Label2 : Label3)->setText(QString::fromStdString(t.Caption));
+  (which == 1 ? Label2 : Label3)->setText(QString::fromStdString(DisplayText(t.Caption)));
   (which == 1 ? Image1 : Image2)
       ->setPixmap(w->HasImage() ? QPixmap::fromImage(ToQImage(w->Image1)) : QPixmap());
-  (which == 1 ? Label4 : Label6)->setText(QString::fromStdString(t.Lower));
-  (which == 1 ? Label5 : Label7)->setText(QString::fromStdString(t.Upper));
+  (which == 1 ? Label4 : Label6)->setText(QString::fromStdString(DisplayText(t.Lower)));
+  (which == 1 ? Label5 : Label7)->setText(QString::fromStdString(DisplayText(t.Upper)));
 }
 
 void TArithForm::showEvent(QShowEvent* event) {
@@ -119,8 +120,8 @@ void TArithForm::Compute() {
       *result_, resultBitmap_, host_.Msgs(), host_.Msgs().DecimalSeparator());
   if (!r.Computed()) return;
   Image3->setPixmap(QPixmap::fromImage(ToQImage(resultBitmap_)));
-  Label8->setText(QString::fromStdString(r.Label8));
-  Label9->setText(QString::fromStdString(r.Label9));
+  Label8->setText(QString::fromStdString(DisplayText(r.Label8)));
+  Label9->setText(QString::fromStdString(DisplayText(r.Label9)));
   Button1->setEnabled(true);
 }
 
