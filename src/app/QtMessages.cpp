@@ -88,6 +88,10 @@ void QtMessages::ShowMessage(const std::string& text, TMsgDlgType kind, const st
   box.exec();
 }
 
+void QtMessages::ShowMessageAt(const std::string& text, TMsgDlgType kind) {
+  MessageDlgAt(text, kind, mbOK);
+}
+
 TModalResult QtMessages::Ask(const std::string& text, TMsgDlgType kind, unsigned buttons,
                              bool atDialogPosition) {
   if (atDialogPosition) return MessageDlgAt(text, kind, buttons);

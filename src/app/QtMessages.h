@@ -20,6 +20,7 @@ class QtMessages : public Messages {
 
   void ShowMessage(const std::string& text, TMsgDlgType kind = TMsgDlgType::mtInformation,
                    const std::string& title = {}) override;
+  void ShowMessageAt(const std::string& text, TMsgDlgType kind) override;
   TModalResult Ask(const std::string& text, TMsgDlgType kind, unsigned buttons,
                    bool atDialogPosition) override;
   void Beep() override;

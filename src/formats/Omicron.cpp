@@ -167,7 +167,7 @@ bool TOmicron::OpenParameterFile(const std::string& FileName) {
       char text[1024];
       std::snprintf(text, sizeof text, "File %s does not exist, Conversion aborted",
                     FileName.c_str());
-      msg_.ShowMessage(text, TMsgDlgType::mtError);
+      msg_.ShowMessageAt(text, TMsgDlgType::mtError);
       return false;
     }
     std::fclose(f);
@@ -204,7 +204,7 @@ void TOmicron::CheckHeader(const std::string& FileName) {
     const std::vector<uint8_t> head = file.Read(0, kIdentificationSize);
     const std::string text(head.begin(), head.end());
     if (!Contains(text, "Omicron SPM Control") && !Contains(text, "Parameter file for SPM data")) {
-      msg_.ShowMessage("File-Format mismatch!", TMsgDlgType::mtError);
+      msg_.ShowMessageAt("File-Format mismatch!", TMsgDlgType::mtError);
       return;
     }
   }
@@ -245,9 +245,9 @@ bool TOmicron::ReadScannerInfo(TLineReader& lines) {
   sizesValid_ = x && y;
   if (!sizesValid_) {
     // Without the image size no topographic channel can be read.
-    msg_.ShowMessage("The image size \"" + (x ? sizeText[1] : sizeText[0]) +
-                         "\" is not a whole number: no topographic channel is read.",
-                     TMsgDlgType::mtError);
+    msg_.ShowMessageAt("The image size \"" + (x ? sizeText[1] : sizeText[0]) +
+                           "\" is not a whole number: no topographic channel is read.",
+                       TMsgDlgType::mtError);
   }
   return true;
 }
@@ -288,15 +288,15 @@ void TOmicron::ReadTopographicChannels(TLineReader& lines) {
 
     const std::optional<double> r = ParseDouble(resolution);
     if (!r) {
-      msg_.ShowMessage("The resolution \"" + resolution + "\" of channel " + info.ChannelLetter +
-                           " is not a number: the channel is not read.",
-                       TMsgDlgType::mtError);
+      msg_.ShowMessageAt("The resolution \"" + resolution + "\" of channel " + info.ChannelLetter +
+                             " is not a number: the channel is not read.",
+                         TMsgDlgType::mtError);
       continue;
     }
     info.Resolution = static_cast<float>(*r);
     if (topoCount_ == kMaxOmicronChannels) {
       // Further channels are passed over; the first eight open.
-      if (!told) msg_.ShowMessage("Only the first 8 topographic channels are read.");
+      if (!told) msg_.ShowMessageAt("Only the first 8 topographic channels are read.");
       told = true;
       continue;
     }
@@ -329,9 +329,9 @@ void TOmicron::ReadSpectroscopicChannels(TLineReader& lines) {
     const std::optional<int32_t> py = ParseInt(y);
     if (!r || !n || !px || !py) {
       const std::string& bad = !r ? resolution : !n ? points : !px ? x : y;
-      msg_.ShowMessage("The value \"" + bad + "\" of spectroscopy channel " + info.ChannelLetter +
-                           " is not a number: the channel is not read.",
-                       TMsgDlgType::mtError);
+      msg_.ShowMessageAt("The value \"" + bad + "\" of spectroscopy channel " + info.ChannelLetter +
+                             " is not a number: the channel is not read.",
+                         TMsgDlgType::mtError);
       continue;
     }
     info.Resolution = static_cast<float>(*r);
@@ -339,7 +339,7 @@ void TOmicron::ReadSpectroscopicChannels(TLineReader& lines) {
     info.X = *px;
     info.Y = *py;
     if (spectroCount_ == kMaxOmicronChannels) {
-      if (!told) msg_.ShowMessage("Only the first 8 spectroscopy channels are read.");
+      if (!told) msg_.ShowMessageAt("Only the first 8 spectroscopy channels are read.");
       told = true;
       continue;
     }
@@ -369,9 +369,10 @@ void TOmicron::ReadFrame(TFileBytes& stream, uint64_t offset, const ImageInfo& i
   // A short data file leaves zeros behind; the user is told rather than shown a
   // silently cut image.
   if (available < cells) {
-    msg_.ShowMessage("The file " + info.FileName + " ends too early: " + std::to_string(available) +
-                         " of " + std::to_string(cells) + " points read, the rest are 0.",
-                     TMsgDlgType::mtWarning);
+    msg_.ShowMessageAt("The file " + info.FileName +
+                           " ends too early: " + std::to_string(available) + " of " +
+                           std::to_string(cells) + " points read, the rest are 0.",
+                       TMsgDlgType::mtWarning);
   }
 }
 
@@ -379,7 +380,7 @@ bool TOmicron::ReadTopographicData(int Index, TImageDoc& Window) {
   const topographicInfo& info = Topographic(Index);
   TFileBytes file;
   if (!file.Open(info.FileName)) {
-    msg_.ShowMessage("Cannot open file " + info.FileName, TMsgDlgType::mtError);
+    msg_.ShowMessageAt("Cannot open file " + info.FileName, TMsgDlgType::mtError);
     return false;
   }
   ReadFrame(file, 0, info, Window);
@@ -390,7 +391,7 @@ bool TOmicron::OpenSpectroscopyFile(int Index) {
   CloseSpectroscopyFile();
   const spectroscopicInfo& info = Spectroscopic(Index);
   if (!spectroStream_.Open(info.FileName)) {
-    msg_.ShowMessage("Cannot open file " + info.FileName, TMsgDlgType::mtError);
+    msg_.ShowMessageAt("Cannot open file " + info.FileName, TMsgDlgType::mtError);
     return false;
   }
   spectroIndex_ = Index;

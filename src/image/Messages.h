@@ -26,6 +26,13 @@ class Messages {
   virtual void ShowMessage(const std::string& text, TMsgDlgType kind = TMsgDlgType::mtInformation,
                            const std::string& title = {}) = 0;
 
+  // A box with an OK button placed beside the main window (MessageDlgAt), as the
+  // messages of an import that runs in phases are shown.
+  virtual void ShowMessageAt(const std::string& text,
+                             TMsgDlgType kind = TMsgDlgType::mtInformation) {
+    ShowMessage(text, kind, {});
+  }
+
   // A question with the given buttons; `atDialogPosition` places the box beside the
   // main window (MessageDlgAt) instead of the centre of the screen.
   virtual TModalResult Ask(const std::string& text, TMsgDlgType kind, unsigned buttons,

@@ -244,6 +244,8 @@ TEST(Omicron, MissingAndForeignParameterFiles) {
             std::vector<std::string>{"File " + dir.Path("none.par") +
                                      " does not exist, Conversion aborted"});
   EXPECT_TRUE(missing.messages.asked.empty());
+  // Every message of the import stands beside the main window.
+  EXPECT_TRUE(missing.messages.shown[0].atDialogPosition);
 
   // The identification must stand in the first 254 bytes.
   std::string late = std::string(260, ';') + ParFile({{"Z", "a.tf0"}}, {});

@@ -15,6 +15,7 @@ class RecordingMessages : public Messages {
     std::string text;
     TMsgDlgType kind;
     std::string title;
+    bool atDialogPosition = false;  // shown beside the main window
   };
   std::vector<Shown> shown;
   std::vector<std::string> asked;
@@ -24,6 +25,9 @@ class RecordingMessages : public Messages {
 
   void ShowMessage(const std::string& text, TMsgDlgType kind, const std::string& title) override {
     shown.push_back({text, kind, title});
+  }
+  void ShowMessageAt(const std::string& text, TMsgDlgType kind) override {
+    shown.push_back({text, kind, {}, true});
   }
   TModalResult Ask(const std::string& text, TMsgDlgType, unsigned, bool) override {
     asked.push_back(text);
