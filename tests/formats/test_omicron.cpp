@@ -38,7 +38,7 @@ std::string Key(const std::string& key, int width) {
 // A parameter file in the later layout (key column 32 wide, scan description after
 // byte 467) or, with `v21`, in the earlier one (key column 30 wide, scan description
 // near the top).
-std::string ParFile(const std::vector<TopoChannel>& topo, const std::vector<SpecChannel>& spec,
+std::string ParFile(const std::vector<TopoChannel>& topo, const std::vector<SpecChannel>& spectro,
                     bool v21 = false, const std::string& sizeX = "4",
                     const std::string& sizeY = "3") {
   const int w = v21 ? 30 : 32;
@@ -69,7 +69,7 @@ std::string ParFile(const std::vector<TopoChannel>& topo, const std::vector<Spec
     s += pad + c.resolution + "   ;Resolution\n" + pad + "nm   ;Physical unit\n";
     s += pad + c.file + "   ;Filename\n" + pad + "Z   ;Display name\n\n";
   }
-  for (const SpecChannel& c : spec) {
+  for (const SpecChannel& c : spectro) {
     s += Key("Spectroscopy Channel", w) + c.letter + "   ;Channel\n";
     s += pad + c.resolution + "   ;Resolution\n";
     s += pad + c.points + "   ;Number of spectroscopy points\n";
