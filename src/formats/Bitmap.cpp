@@ -56,9 +56,7 @@ bool TLoadFiles::ReadBitmap(TImageDoc& window) {
     }
     const uint64_t cells = static_cast<uint64_t>(W) * static_cast<uint64_t>(H);
     if (read < cells) {
-      msg.ShowMessage("The file " + name + " ends too early: " + std::to_string(read) + " of " +
-                          std::to_string(cells) + " points read, the rest are 0.",
-                      TMsgDlgType::mtWarning);
+      msg.ShowMessage(EndsTooEarlyText(name, read, cells), TMsgDlgType::mtWarning);
     }
   } else {
     // A decoder that cannot read the file would leave an all-zero image that looks like

@@ -63,6 +63,13 @@ class TFileBytes {
   uint64_t size_ = 0;
 };
 
+// The warning of a reader whose file holds fewer samples than its picture has points:
+// the points it has are kept, the rest stay 0.
+inline std::string EndsTooEarlyText(const std::string& fileName, uint64_t read, uint64_t cells) {
+  return "The file " + fileName + " ends too early: " + std::to_string(read) + " of " +
+         std::to_string(cells) + " points read, the rest are 0.";
+}
+
 // Little- and big-endian numbers from a byte buffer.
 inline uint16_t LoadU16LE(const uint8_t* p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));

@@ -369,10 +369,7 @@ void TOmicron::ReadFrame(TFileBytes& stream, uint64_t offset, const ImageInfo& i
   // A short data file leaves zeros behind; the user is told rather than shown a
   // silently cut image.
   if (available < cells) {
-    msg_.ShowMessageAt("The file " + info.FileName +
-                           " ends too early: " + std::to_string(available) + " of " +
-                           std::to_string(cells) + " points read, the rest are 0.",
-                       TMsgDlgType::mtWarning);
+    msg_.ShowMessageAt(EndsTooEarlyText(info.FileName, available, cells), TMsgDlgType::mtWarning);
   }
 }
 

@@ -78,9 +78,7 @@ bool TLoadFiles::ReadTopoMetrix(TImageDoc& window) {
   }
   // A file that ends early keeps the points it has; the user is told the rest are 0.
   if (available < cells) {
-    msg.ShowMessage("The file " + FileNames[1] + " ends too early: " + std::to_string(available) +
-                        " of " + std::to_string(cells) + " points read, the rest are 0.",
-                    TMsgDlgType::mtWarning);
+    msg.ShowMessage(EndsTooEarlyText(FileNames[1], available, cells), TMsgDlgType::mtWarning);
   }
   return true;
 }
