@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "formats/FileBytes.h"
 #include "formats/LoadFiles.h"
 #include "image/NumberFormat.h"
 
@@ -299,35 +300,27 @@ bool TLoadFiles::FillChannel(TImageDoc& window, int i, float scale) {
   const size_t need = static_cast<size_t>(rows) * static_cast<size_t>(cols);
   const size_t have = DataStream.Size() / 4;
   const size_t n = have < need ? have : need;
-  const unsigned char* src = reinterpret_cast<const unsigned char*>(DataStream.Bytes.data());
+  const uint8_t* src = reinterpret_cast<const uint8_t*>(DataStream.Bytes.data());
   // The product is wanted in extended precision and then stored as single. A single
   // times a single, and a single times an integer below 2^29, is exact in double,
   // so double gives the same result there; larger integers take long double.
   const double ds = scale;
   const long double ls = scale;
-  auto word = [src](size_t k) {
-    const unsigned char* b = src + 4 * k;
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-  };
   const size_t width = static_cast<size_t>(cols);
   for (size_t k0 = 0, stored = 0; k0 < n; k0 += width, ++stored) {
     // The first stored row of integers is the top row, of singles row 0.
     float* row = pic.RowTable[isInt ? static_cast<size_t>(rows) - 1 - stored : stored];
     const size_t count = std::min(width, n - k0);
     for (size_t c = 0; c < count; ++c) {
-      const uint32_t raw = word(k0 + c);
+      const uint8_t* value = src + 4 * (k0 + c);
       if (isInt) {
-        int32_t iv;
-        std::memcpy(&iv, &raw, 4);
+        const int32_t iv = LoadI32LE(value);
         if (iv < (1 << 29) && iv > -(1 << 29))
           row[c] = static_cast<float>(static_cast<double>(iv) * ds);
         else
           row[c] = static_cast<float>(static_cast<long double>(iv) * ls);
       } else {
-        float fv;
-        std::memcpy(&fv, &raw, 4);
-        row[c] = static_cast<float>(static_cast<double>(fv) * ds);
+        row[c] = static_cast<float>(static_cast<double>(LoadF32LE(value)) * ds);
       }
     }
   }
