@@ -1,4 +1,5 @@
-// Choosing a reader from a file name, and the folder part of a file name.
+// Choosing a reader from a file name, and the folder, file and extension parts of a
+// file name.
 #pragma once
 
 #include <string>
@@ -19,3 +20,14 @@ const char* FileTypeName(TFileType type);
 // second-to-last character, so a trailing separator is passed over. Empty when the
 // name has no separator.
 std::string FolderOf(const std::string& fileName);
+
+// The text after the last '/' or '\' (all of it when there is none).
+std::string FileNamePart(const std::string& fileName);
+
+// The name without the extension of its file part (the last "." there and what
+// follows); unchanged when the file part has no ".", since a "." in a folder name is
+// no extension.
+std::string WithoutExtension(const std::string& fileName);
+
+// The extension of the file part, without its "."; empty when the file part has none.
+std::string FilePartExtension(const std::string& fileName);

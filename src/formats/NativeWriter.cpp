@@ -10,15 +10,11 @@
 #include <limits>
 #include <vector>
 
+#include "formats/FileType.h"
 #include "formats/LoadFiles.h"
 #include "image/NumberFormat.h"
 
 namespace {
-
-size_t FilePartStart(const std::string& name) {
-  const size_t sep = name.find_last_of("/\\");
-  return sep == std::string::npos ? 0 : sep + 1;
-}
 
 bool ContainsNoCase(const std::string& line, const char* key) {
   const size_t n = std::strlen(key);
@@ -99,10 +95,8 @@ void AppendLine(std::string& text, const std::string& line) {
 
 TNativeSaveNames NativeSaveNames(const std::string& FileName, TNativeKind Kind) {
   const char* ext = Kind == TNativeKind::Int ? "int" : "sin";
-  const size_t dot = FileName.rfind('.');
-  const bool hasDot = dot != std::string::npos && dot >= FilePartStart(FileName);
-  const std::string stem = hasDot ? FileName.substr(0, dot) : FileName;
-  const std::string chosenExt = hasDot ? FileName.substr(dot + 1) : std::string();
+  const std::string stem = WithoutExtension(FileName);
+  const std::string chosenExt = FilePartExtension(FileName);
   TNativeSaveNames names;
   names.DataFile = stem + "." + ext;
   // The parameter file keeps the chosen name, unless the data file would then
@@ -180,7 +174,7 @@ bool WriteNativeFiles(const TImageDoc& window, const std::string& FileName, TNat
     msgs.ShowMessage("File exists! Abort!", TMsgDlgType::mtInformation);
     return false;
   }
-  const std::string dataName = names.DataFile.substr(FilePartStart(names.DataFile));
+  const std::string dataName = FileNamePart(names.DataFile);
   const std::string text = NativeParameterText(window, dataName, Kind, msgs.DecimalSeparator());
   {
     std::ofstream out(names.ParamFile, std::ios::binary);
@@ -240,7 +234,5 @@ bool WriteNativeFiles(const TImageDoc& window, const std::string& FileName, TNat
 }
 
 std::string ProposedSaveName(const std::string& ChannelName) {
-  const size_t dot = ChannelName.rfind('.');
-  if (dot == std::string::npos || dot < FilePartStart(ChannelName)) return ChannelName;
-  return ChannelName.substr(0, dot);
+  return WithoutExtension(ChannelName);
 }

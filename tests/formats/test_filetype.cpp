@@ -51,3 +51,22 @@ TEST(FolderOf, LastSeparatorIncluded) {
   EXPECT_EQ(FolderOf(""), "");
   EXPECT_EQ(FolderOf("/a"), "/");
 }
+
+TEST(FileNameParts, FilePartAfterLastSeparator) {
+  EXPECT_EQ(FileNamePart("/data/x/scan.txt"), "scan.txt");
+  EXPECT_EQ(FileNamePart("D:\\data\\scan.sin"), "scan.sin");
+  EXPECT_EQ(FileNamePart("scan.int"), "scan.int");
+  EXPECT_EQ(FileNamePart("/data/x/"), "");
+}
+
+TEST(FileNameParts, ExtensionOnlyInFilePart) {
+  EXPECT_EQ(WithoutExtension("/m/scan.txt"), "/m/scan");
+  EXPECT_EQ(WithoutExtension("/m/a.b.sin"), "/m/a.b");
+  EXPECT_EQ(WithoutExtension("/m.v2/scan"), "/m.v2/scan");
+  EXPECT_EQ(WithoutExtension("C:\\m.v2\\scan"), "C:\\m.v2\\scan");
+  EXPECT_EQ(WithoutExtension("scan."), "scan");
+  EXPECT_EQ(FilePartExtension("/m/a.b.sin"), "sin");
+  EXPECT_EQ(FilePartExtension("/m.v2/scan"), "");
+  EXPECT_EQ(FilePartExtension("scan."), "");
+  EXPECT_EQ(FilePartExtension("scan.jpeg"), "jpeg");
+}
