@@ -12,12 +12,11 @@ namespace {
 // Creates one image, copies the parameter text into it and sizes its picture.
 // Returns null (and leaves nothing behind) when the picture cannot be had; throws
 // TooManyData when no further image may be created.
-TImageDoc* NewOmicronImage(TDocumentHost& host, const std::string& fileName,
-                           const std::string& title, int32_t columns, int32_t rows) {
+TImageDoc* NewOmicronImage(TDocumentHost& host, TLoadFiles& params, const std::string& title,
+                           int32_t columns, int32_t rows) {
   TImageDoc& doc = host.NewImage(title);
   try {
-    TLoadFiles loader(fileName, &host.Msgs());
-    loader.CopyParameterText(doc);
+    params.CopyParameterText(doc);
     doc.CreatePicture(columns, rows);
   } catch (...) {
     host.DiscardImage(doc);
@@ -47,13 +46,15 @@ void OpenOmicronFile(const std::string& fileName, TDocumentHost& host) {
   TWaitCursor wait(host);
   TOmicron omicron(host.Msgs());
   omicron.OpenParameterFile(fileName);
+  // Every image carries the parameter text; the file is read once for all of them.
+  TLoadFiles params(fileName, &host.Msgs());
 
   // A failure in one phase ends that phase quietly; images already shown stay.
   try {
     for (int i = 1; i <= omicron.ChannelCount(0); ++i) {
       const topographicInfo& info = omicron.Topographic(i);
       const std::string title = info.FileName + " :" + info.ChannelLetter + " channel";
-      TImageDoc* doc = NewOmicronImage(host, fileName, title, info.X, info.Y);
+      TImageDoc* doc = NewOmicronImage(host, params, title, info.X, info.Y);
       if (!doc) break;
       omicron.ReadTopographicData(i, *doc);
       host.ImageReady(*doc);
@@ -68,7 +69,7 @@ void OpenOmicronFile(const std::string& fileName, TDocumentHost& host) {
       const int frames = omicron.SpectroscopyFrameCount();
       bool stop = false;
       for (int j = 1; j <= frames; ++j) {
-        TImageDoc* doc = NewOmicronImage(host, fileName, std::to_string(j), info.X, info.Y);
+        TImageDoc* doc = NewOmicronImage(host, params, std::to_string(j), info.X, info.Y);
         if (!doc) {
           stop = true;
           break;
