@@ -2,11 +2,7 @@
 // document host that keeps its images in a list.
 #pragma once
 
-#include <unistd.h>
-
-#include <atomic>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -16,27 +12,15 @@
 #include "formats/OpenFile.h"
 #include "image/TImageDoc.h"
 #include "support/RecordingMessages.h"
+#include "support/TempDir.h"
 
 namespace nativetest {
 
-// A fresh folder below the system's temporary folder, removed again at the end.
-class ScratchDir {
+// A fresh folder below the system's temporary folder, removed again at the end;
+// `dir / "name"` is the path of a file in it.
+class ScratchDir : public TempDir {
  public:
-  ScratchDir() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("tarnisk_native_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
+  std::string operator/(const std::string& name) const { return Path(name); }
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
