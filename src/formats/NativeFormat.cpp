@@ -14,10 +14,6 @@
 
 namespace {
 
-char UpperAscii(char ch) {
-  return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
-}
-
 bool EndsWith(const std::string& s, const char* tail) {
   const size_t n = std::strlen(tail);
   return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;

@@ -12,6 +12,7 @@
 
 #include "formats/FileType.h"
 #include "formats/LoadFiles.h"
+#include "formats/NativeFormat.h"
 #include "image/NumberFormat.h"
 
 namespace {
@@ -19,10 +20,9 @@ namespace {
 bool ContainsNoCase(const std::string& line, const char* key) {
   const size_t n = std::strlen(key);
   if (n == 0) return true;
-  auto up = [](char ch) { return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch; };
   for (size_t i = 0; i + n <= line.size(); ++i) {
     size_t k = 0;
-    while (k < n && up(line[i + k]) == up(key[k])) ++k;
+    while (k < n && UpperAscii(line[i + k]) == UpperAscii(key[k])) ++k;
     if (k == n) return true;
   }
   return false;
