@@ -2,7 +2,9 @@
 // away from zero at the place a format asks for.
 #include "image/NumberFormat.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -135,28 +137,74 @@ std::string FormatValue(int Digits, double Value, char sep) {
   return FormatFixed(Value, 4, Digits - e, sep);
 }
 
-std::string FormatGeneral(double value, char sep) {
-  if (value == 0) return "0";
-  if (!std::isfinite(value)) return NonFinite(value);
-  Decimal d = ToDecimal(value);
-  RoundDigits(d, 15);
+void AppendGeneral(std::string& out, double value, char sep) {
+  if (value == 0) {
+    out += '0';
+    return;
+  }
+  if (!std::isfinite(value)) {
+    out += NonFinite(value);
+    return;
+  }
+  // The 18 significant digits of ToDecimal (correctly rounded, as printf's %.17e
+  // gives them) written straight into a buffer, then RoundDigits' rounding half away
+  // from zero to 15 digits: no temporary strings, since the ASCII export formats
+  // every value of a picture this way.
+  char buf[40];
+  const auto res =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17);
+  char digits[18];
+  digits[0] = buf[0];
+  std::copy(buf + 2, buf + 19, digits + 1);
+  int exponent = 0;
+  std::from_chars(buf + 20 + (buf[20] == '+' ? 1 : 0), res.ptr, exponent);
+  exponent += 1;  // value = 0.d1d2... x 10^exponent
+  int n = 15;
+  if (digits[15] >= '5') {
+    int i = 14;
+    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+    if (i < 0) {
+      // All nines carried over: 0.999.. -> 1.0, one place further left.
+      digits[0] = '1';
+      n = 1;
+      ++exponent;
+    } else {
+      ++digits[i];
+    }
+  }
+  while (n > 0 && digits[n - 1] == '0') --n;
+  if (value < 0) out += '-';
   // The range of the fixed notation, 0.0001 <= |v| < 1E15, is that of the rounded
-  // value: d.exponent counts the digits before the separator.
-  if (d.exponent < -3 || d.exponent > 15) return Scientific(d, sep);
-  std::string out = d.negative ? "-" : "";
-  const int n = static_cast<int>(d.digits.size());
-  if (d.exponent <= 0) {
+  // value: `exponent` counts the digits before the separator.
+  if (exponent < -3 || exponent > 15) {
+    out += digits[0];
+    if (n > 1) {
+      out += sep;
+      out.append(digits + 1, static_cast<size_t>(n - 1));
+    }
+    out += 'E';
+    char e[8];
+    const auto er = std::to_chars(e, e + sizeof e, exponent - 1);
+    out.append(e, er.ptr);
+    return;
+  }
+  if (exponent <= 0) {
     out += '0';
     out += sep;
-    out += std::string(-d.exponent, '0');
-    out += d.digits;
-    return out;
+    out.append(static_cast<size_t>(-exponent), '0');
+    out.append(digits, static_cast<size_t>(n));
+    return;
   }
-  for (int i = 0; i < d.exponent; ++i) out += i < n ? d.digits[i] : '0';
-  if (n > d.exponent) {
+  for (int i = 0; i < exponent; ++i) out += i < n ? digits[i] : '0';
+  if (n > exponent) {
     out += sep;
-    out += d.digits.substr(d.exponent);
+    out.append(digits + exponent, static_cast<size_t>(n - exponent));
   }
+}
+
+std::string FormatGeneral(double value, char sep) {
+  std::string out;
+  AppendGeneral(out, value, sep);
   return out;
 }
 

@@ -18,6 +18,10 @@ std::string FormatFixed(double Value, int precision, int digits, char sep = '.')
 // 0.0001 <= |v| < 1e15, otherwise "1.5E20" / "1E-5".
 std::string FormatGeneral(double Value, char sep = '.');
 
+// Appends the text FormatGeneral gives for `Value` to `out`, without temporary
+// strings (the ASCII export writes every value of a picture this way).
+void AppendGeneral(std::string& out, double Value, char sep = '.');
+
 // Reads a number written with '.' or `sep` as separator; false when the whole
 // text (surrounding blanks allowed) is not a number.
 bool ParseNumber(const std::string& text, double& value, char sep = '.');

@@ -63,11 +63,25 @@ TEST(FormatGeneral, ExamplesWithPointAndComma) {
       {0.00009999999999999995, "0.0001"},
       {-0.00009999999999999995, "-0.0001"},
       {0.0000999999999999, "9.99999999999E-5"},
+      // Doubles beyond the single range, and a carry through all fifteen digits.
+      {999999999999999.9, "1E15"},
+      {-0.99999999999999999, "-1"},
+      {1e-300, "1E-300"},
+      {5e-324, "4.94065645841247E-324"},
+      {1.7976931348623157e308, "1.79769313486232E308"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FormatGeneral(c.value, '.'), c.text) << c.value;
     EXPECT_EQ(FormatGeneral(c.value, ','), Comma(c.text)) << c.value;
   }
+}
+
+TEST(AppendGeneral, AppendsTheGeneralFormatAfterWhatIsThere) {
+  std::string out = "x\t";
+  AppendGeneral(out, 2.5, ',');
+  AppendGeneral(out, -0.00001, '.');
+  AppendGeneral(out, 0, '.');
+  EXPECT_EQ(out, "x\t2,5-1E-50");
 }
 
 TEST(FormatFixed, FourSignificantThreeDecimals) {
