@@ -5,12 +5,12 @@
 #include <cctype>
 #include <set>
 
-namespace {
-
 bool AllDigits(const std::string& s) {
   return !s.empty() &&
          std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
 }
+
+namespace {
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

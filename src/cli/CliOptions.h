@@ -75,3 +75,6 @@ struct TCliParse {
 TCliParse ParseCommandLine(const std::vector<std::string>& args);
 
 const char* CommandName(TCliCommand command);
+
+// True for a non-empty text of decimal digits only: the numbers of the command line.
+bool AllDigits(const std::string& s);

@@ -2,8 +2,6 @@
 // does and leaves it rendered, so minimum and maximum are current for the next.
 #include "cli/Operations.h"
 
-#include <cctype>
-
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
 #include "formats/OpenFile.h"
@@ -65,9 +63,8 @@ void ParseArith(TCliOperation& op) {
   const size_t hash = op.File2.rfind('#');
   if (hash != std::string::npos) {
     const std::string n = op.File2.substr(hash + 1);
-    bool digits = !n.empty() && n.size() <= 3;
-    for (char c : n) digits = digits && std::isdigit(static_cast<unsigned char>(c));
-    if (!digits || std::stoi(n) < 1) throw CliUsageError("malformed operation: " + op.Text);
+    if (!AllDigits(n) || n.size() > 3 || std::stoi(n) < 1)
+      throw CliUsageError("malformed operation: " + op.Text);
     op.Image2 = std::stoi(n);
     op.File2 = op.File2.substr(0, hash);
   }
@@ -128,12 +125,9 @@ TCliOperation ParseOperation(const std::string& text) {
   // operations have a "do" button; none of the operations here has one.
   const size_t star = text.rfind('*');
   bool hasRepeat = false;
-  if (star != std::string::npos && star + 1 < text.size()) {
-    bool digits = true;
-    for (size_t i = star + 1; i < text.size(); ++i)
-      digits = digits && std::isdigit(static_cast<unsigned char>(text[i]));
-    if (digits && text.rfind("arith:", 0) != 0) {
-      const std::string k = text.substr(star + 1);
+  if (star != std::string::npos) {
+    const std::string k = text.substr(star + 1);
+    if (AllDigits(k) && text.rfind("arith:", 0) != 0) {
       if (k.size() > 6 || std::stoi(k) < 1) throw CliUsageError("malformed operation: " + text);
       op.Repeat = std::stoi(k);
       op.Name = text.substr(0, star);
