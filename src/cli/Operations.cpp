@@ -48,8 +48,7 @@ void ParseRescale(TCliOperation& op) {
     throw CliUsageError("malformed operation: " + op.Text);
   for (int i = 0; i < 3; ++i) {
     double v;
-    if (!ParseNumber(op.Args[i], v, '.') || op.Args[i].find(',') != std::string::npos)
-      throw CliUsageError("malformed operation: " + op.Text);
+    if (!ParseNumber(op.Args[i], v, '.')) throw CliUsageError("malformed operation: " + op.Text);
   }
 }
 
