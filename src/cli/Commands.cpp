@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "analysis/Roughness.h"
+#include "app/core/SettingsKeys.h"
 #include "cli/CliHost.h"
 #include "formats/AsciiExport.h"
 #include "formats/NativeWriter.h"
@@ -38,8 +39,8 @@ bool Interactive(const TCliOptions& o) {
 
 // The window font of a new image window: the settings file's default font.
 QFont WindowFont() {
-  QFont font("MS Sans Serif");
-  font.setPointSize(8);
+  QFont font(QString::fromLatin1(settings::kDefaultFontName));
+  font.setPointSize(settings::kDefaultFontSize);
   font.setStyleHint(QFont::SansSerif);
   return font;
 }
