@@ -5,6 +5,8 @@
 #include <cctype>
 #include <set>
 
+#include "formats/FileType.h"
+
 bool AllDigits(const std::string& s) {
   return !s.empty() &&
          std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
@@ -15,14 +17,6 @@ namespace {
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
-}
-
-// The extension of the file part of a path, lower case, without the point.
-std::string Suffix(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return Lower(path.substr(dot + 1));
 }
 
 // A positive number of at most 5 digits.
@@ -110,7 +104,7 @@ void SetOption(TCliOptions& o, const std::string& name, const std::string& value
   } else if (name == "--bmp") {
     o.Bmp = value;
   } else if (name == "--view") {
-    const std::string s = Suffix(value);
+    const std::string s = Lower(FilePartExtension(value));
     if (s != "png" && s != "svg") bad("--view writes .png or .svg files, not " + value);
     o.View = value;
   } else if (name == "--view-size") {

@@ -13,6 +13,7 @@
 #include "app/core/SettingsKeys.h"
 #include "cli/CliHost.h"
 #include "formats/AsciiExport.h"
+#include "formats/FileType.h"
 #include "formats/NativeWriter.h"
 #include "formats/OpenFile.h"
 #include "image/NumberFormat.h"
@@ -23,14 +24,6 @@ namespace {
 
 QString PathOf(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-// The file extension of a path (without the point), or empty.
-std::string ExtensionOf(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return path.substr(dot + 1);
 }
 
 bool Interactive(const TCliOptions& o) {
@@ -120,7 +113,7 @@ class ImageRun {
 
   // With --out-dir the output's own PATH gives only the extension.
   std::string Target(const std::string& path, int n, int count, const char* fallbackExt) {
-    std::string ext = ExtensionOf(path);
+    std::string ext = FilePartExtension(path);
     if (ext.empty()) ext = fallbackExt;
     return OutputPath(o_.OutDir, file_, n, count, ext, path);
   }
@@ -201,8 +194,8 @@ class ImageRun {
 }  // namespace
 
 std::string InputBaseName(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string name = FileNamePart(path);
+  // A name that begins with its only "." (".hidden") keeps it.
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return name;
