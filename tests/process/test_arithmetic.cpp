@@ -20,6 +20,15 @@ std::unique_ptr<TVKMPicture> MakePicture(int cols, int rows, const std::vector<f
   return p;
 }
 
+// Every value of `p` equals `values`, given row after row, row 0 first.
+void ExpectValues(const TVKMPicture& p, const std::vector<float>& values) {
+  ASSERT_EQ(p.ValueCount(), values.size());
+  for (int r = 0; r < p.Rows; ++r)
+    for (int c = 0; c < p.Columns; ++c)
+      EXPECT_EQ(p.RowTable[r][c], values[static_cast<size_t>(r) * p.Columns + c])
+          << "row " << r << ", column " << c;
+}
+
 struct Arith {
   RecordingMessages msg;
   TVKMPicture Result{&msg};
@@ -97,20 +106,11 @@ TEST(ComputeArithmetic, DivisionByZeroStopsColumnByColumnAtTheFailingCell) {
   const TVKMPicture& R = t.Result;
   ASSERT_EQ(R.Columns, 4);
   ASSERT_EQ(R.Rows, 3);
-  // Columns 0 and 1 complete, column 2 up to the failing row.
-  EXPECT_EQ(R.RowTable[0][0], 3.0f);
-  EXPECT_EQ(R.RowTable[1][0], 1.0f);
-  EXPECT_EQ(R.RowTable[2][0], 0.25f);
-  EXPECT_EQ(R.RowTable[0][1], 4.0f);
-  EXPECT_EQ(R.RowTable[1][1], 1.0f);
-  EXPECT_EQ(R.RowTable[2][1], 2.0f);
-  EXPECT_EQ(R.RowTable[0][2], 2.0f);
-  // The failing cell and every later one keep A[0][0].
-  EXPECT_EQ(R.RowTable[1][2], 9.0f);
-  EXPECT_EQ(R.RowTable[2][2], 9.0f);
-  EXPECT_EQ(R.RowTable[0][3], 9.0f);
-  EXPECT_EQ(R.RowTable[1][3], 9.0f);
-  EXPECT_EQ(R.RowTable[2][3], 9.0f);
+  // Columns 0 and 1 complete, column 2 up to the failing row; the failing cell
+  // (row 1, column 2) and every later one keep A[0][0].
+  ExpectValues(R, {3, 4, 2, 9,  //
+                   1, 1, 9, 9,  //
+                   0.25f, 2, 9, 9});
 
   // The partial result is rendered and labelled.
   EXPECT_EQ(R.Min, 0.25f);
@@ -278,10 +278,7 @@ TEST(MakeCalculusDoc, TakesValuesFromTheResultAndTheRestFromTheFirstOperand) {
   ASSERT_TRUE(w.HasImage());
   EXPECT_EQ(w.Picture->Columns, 2);
   EXPECT_EQ(w.Picture->Rows, 2);
-  EXPECT_EQ(w.Picture->RowTable[0][0], 2.0f);
-  EXPECT_EQ(w.Picture->RowTable[0][1], 4.0f);
-  EXPECT_EQ(w.Picture->RowTable[1][0], 6.0f);
-  EXPECT_EQ(w.Picture->RowTable[1][1], 8.0f);
+  ExpectValues(*w.Picture, {2, 4, 6, 8});
   const TScanPara& out = w.Picture->ScanPara;
   EXPECT_EQ(out.xPixel, 0);
   EXPECT_EQ(out.yPixel, 0);
