@@ -17,6 +17,7 @@
 #include "app/core/IniFile.h"
 #include "app/core/SettingsKeys.h"
 #include "image/TextEncoding.h"
+#include "image/ViewGeometry.h"
 #include "qtgui/ViewPainter.h"
 
 namespace {
@@ -202,22 +203,14 @@ void TMDIChild::ComposeView() {
 
   // Fit the client area: 3 : 2 with the colour bar, square without it. A maximised or
   // minimised window keeps the size its state gives it.
+  const bool zScale = zscalingItem->isChecked();
   int cw = client_->width();
   int ch = client_->height();
-  const bool zScale = zscalingItem->isChecked();
-  if (zScale) {
-    const int s = std::min(ch, (cw / 3) * 2);
-    cw = (s * 3) / 2;
-    ch = s;
-  } else {
-    const int s = std::min(ch, cw);
-    cw = ch = s;
-  }
-  if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+  if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
+    const TViewSize fit = FitClient(cw, ch, zScale);
+    cw = fit.Width;
+    ch = fit.Height;
     SetClientSize(cw, ch);
-  else {
-    cw = client_->width();
-    ch = client_->height();
   }
 
   const QSize frame = FrameSize();
