@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <algorithm>
+#include <initializer_list>
 
 #include "app/core/IniFile.h"
 #include "app/core/SettingsKeys.h"
@@ -31,6 +32,12 @@ QAction* MakeItem(QMenu* menu, const char* name, const char* caption, bool check
   a->setObjectName(QString::fromLatin1(name));
   a->setCheckable(checkable);
   return a;
+}
+
+// Checking one of the items unchecks the others.
+void GroupItems(QMenu* menu, std::initializer_list<QAction*> items) {
+  auto* group = new QActionGroup(menu);
+  for (QAction* a : items) group->addAction(a);
 }
 
 }  // namespace
@@ -80,26 +87,19 @@ TMDIChild::TMDIChild(TIniFile* settings, Messages* messages, const QFont& font, 
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
   ImageItem = MakeItem(PopupMenu1, "ImageItem", "&Image", true);
   ScanInfoItem = MakeItem(PopupMenu1, "ScanInfoItem", "&Scan info", true);
-  auto* viewGroup = new QActionGroup(PopupMenu1);
-  viewGroup->addAction(ImageItem);
-  viewGroup->addAction(ScanInfoItem);
+  GroupItems(PopupMenu1, {ImageItem, ScanInfoItem});
   ImageItem->setChecked(true);
   PopupMenu1->addSeparator();
   zscalingItem = MakeItem(PopupMenu1, "zscalingItem", "Z Scalling", true);
   N0max1 = MakeItem(PopupMenu1, "N0max1", "  0..max", true);
   minmax1 = MakeItem(PopupMenu1, "minmax1", "  min..max", true);
-  auto* labelGroup = new QActionGroup(PopupMenu1);
-  labelGroup->addAction(N0max1);
-  labelGroup->addAction(minmax1);
+  GroupItems(PopupMenu1, {N0max1, minmax1});
   minmax1->setChecked(true);
   PopupMenu1->addSeparator();
   XYScalingnoItem = MakeItem(PopupMenu1, "XYScalingnoItem", "XY Scaling no", true);
   XYScalingLabelItem = MakeItem(PopupMenu1, "XYScalingLabelItem", "XY Scaling Label", true);
   XYScalingXYItem = MakeItem(PopupMenu1, "XYScalingXYItem", "XY Scaling XY", true);
-  auto* xyGroup = new QActionGroup(PopupMenu1);
-  xyGroup->addAction(XYScalingnoItem);
-  xyGroup->addAction(XYScalingLabelItem);
-  xyGroup->addAction(XYScalingXYItem);
+  GroupItems(PopupMenu1, {XYScalingnoItem, XYScalingLabelItem, XYScalingXYItem});
   XYScalingnoItem->setChecked(true);
   XYScalingXYItem->setVisible(false);
 
