@@ -607,8 +607,9 @@ int TMainForm::RunSaveDialog(QString& fileName) {
 
 bool TMainForm::WriteBitmapFile(TMDIChild& child, const QString& fileName) {
   const TBitmap8& bitmap = child.Doc().Image1;
+  // An empty bitmap is no file to write and no failure to report.
   if (bitmap.Width <= 0 || bitmap.Height <= 0) return false;
-  if (!ToQImage(bitmap).save(fileName, "BMP")) {
+  if (!::WriteBitmapFile(bitmap, fileName)) {
     messages_->ShowMessage("Cannot create file " + fileName.toStdString(), TMsgDlgType::mtError);
     return false;
   }
