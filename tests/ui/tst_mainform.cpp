@@ -19,26 +19,10 @@
 #include "app/TMainForm.h"
 #include "app/core/IniFile.h"
 #include "support/RecordingMessages.h"
+#include "ui/AnswerModal.h"
 #include "view/TMDIChild.h"
 
-namespace {
-
-// Finds the modal dialog of type T once it is open and hands it to `answer`.
-template <typename T, typename F>
-void AnswerModal(F answer) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-    if (auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      answer(dlg);
-    }
-  });
-  timer->start();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 class TestMainForm : public QObject {
   Q_OBJECT

@@ -16,6 +16,7 @@
 #include "app/core/IniFile.h"
 #include "process/ui/TArithForm.h"
 #include "support/RecordingMessages.h"
+#include "ui/AnswerModal.h"
 #include "view/TMDIChild.h"
 
 class TestMainFormCommands : public QObject {
@@ -139,16 +140,10 @@ class TestMainFormCommands : public QObject {
     TMDIChild* current = AddImage("b");
     const QFont before = other->font();
     QFont wanted(QStringLiteral("DejaVu Serif"), 15);
-    auto* timer = new QTimer(this);
-    timer->setInterval(10);
-    connect(timer, &QTimer::timeout, this, [timer, wanted] {
-      if (auto* dlg = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
-        timer->stop();
-        dlg->setCurrentFont(wanted);
-        dlg->accept();
-      }
+    AnswerModal<QFontDialog>([wanted](QFontDialog* dlg) {
+      dlg->setCurrentFont(wanted);
+      dlg->accept();
     });
-    timer->start();
     form_->FontItemClick();
     TIniFile disk(dir_.filePath("tarnisk.ini").toStdString());
     QCOMPARE(disk.ReadString("Font", "Name", ""), std::string("DejaVu Serif"));

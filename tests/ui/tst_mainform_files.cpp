@@ -12,25 +12,12 @@
 #include "app/core/IniFile.h"
 #include "formats/AsciiExport.h"
 #include "support/RecordingMessages.h"
+#include "ui/AnswerModal.h"
 #include "view/TMDIChild.h"
 
 namespace {
 
 const QString kDemo = QStringLiteral(TARNISK_SAMPLES_DIR "/demo/demo.txt");
-
-template <typename F>
-void AnswerFileDialog(F answer) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-    if (auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      answer(dlg);
-    }
-  });
-  timer->start();
-}
 
 // Chooses `file` with the filter at `filterIndex` (1-based) and accepts.
 void Choose(QFileDialog* dlg, const QString& file, int filterIndex) {
@@ -85,7 +72,7 @@ class TestMainFormFiles : public QObject {
     TMDIChild* source = form_->ActiveChild();
     QVERIFY(source);
     QString proposed, startFilter;
-    AnswerFileDialog([&](QFileDialog* dlg) {
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) {
       proposed = dlg->directory().filePath(dlg->findChild<QLineEdit*>("fileNameEdit")->text());
       startFilter = dlg->selectedNameFilter();
       Choose(dlg, Path("copy.txt"), 2);
@@ -112,7 +99,7 @@ class TestMainFormFiles : public QObject {
   void saveAsWithTheBitmapFilterWritesTheRenderedImage() {
     form_->OpenFile(kDemo);
     TMDIChild* w = form_->ActiveChild();
-    AnswerFileDialog([&](QFileDialog* dlg) { Choose(dlg, Path("view"), 1); });
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) { Choose(dlg, Path("view"), 1); });
     form_->FileSaveAsItemClick();
     QImage img(Path("view.bmp"));
     QCOMPARE(img.size(), QSize(256, 256));
@@ -126,7 +113,7 @@ class TestMainFormFiles : public QObject {
 
   void saveWritesABitmapWhateverFilterIsChosen() {
     form_->OpenFile(kDemo);
-    AnswerFileDialog([&](QFileDialog* dlg) { Choose(dlg, Path("plain.bmp"), 3); });
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) { Choose(dlg, Path("plain.bmp"), 3); });
     form_->FileSaveItemClick();
     QImage img(Path("plain.bmp"));
     QCOMPARE(img.size(), QSize(256, 256));
@@ -137,7 +124,7 @@ class TestMainFormFiles : public QObject {
   void cancelledSaveWritesNothing() {
     form_->OpenFile(kDemo);
     const QStringList before = QDir(dir_.path()).entryList(QDir::Files);
-    AnswerFileDialog([&](QFileDialog* dlg) {
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) {
       dlg->selectFile(Path("never"));
       dlg->reject();
     });
@@ -150,7 +137,7 @@ class TestMainFormFiles : public QObject {
     TMDIChild* w = form_->ActiveChild();
     QDir(dir_.path()).mkdir(QStringLiteral("out"));
     QStringList filters;
-    AnswerFileDialog([&](QFileDialog* dlg) {
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) {
       filters = dlg->nameFilters();
       Choose(dlg, Path("out/table"), 1);
     });
@@ -166,7 +153,7 @@ class TestMainFormFiles : public QObject {
 
     // The next export starts there.
     QString startDir;
-    AnswerFileDialog([&](QFileDialog* dlg) {
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) {
       startDir = dlg->directory().absolutePath();
       dlg->reject();
     });
