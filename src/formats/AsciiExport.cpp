@@ -10,65 +10,6 @@
 
 #include "image/NumberFormat.h"
 
-void AppendGeneral(std::string& out, float value, char sep) {
-  const double v = value;
-  if (v == 0 || !std::isfinite(v)) {
-    out += FormatGeneral(v, sep);
-    return;
-  }
-  // The same 18 significant digits the general routine starts from (correctly
-  // rounded, as printf's %.17e gives them), then its rounding half away from zero to
-  // 15 digits and its two layouts.
-  char buf[40];
-  const double a = std::fabs(v);
-  const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 17);
-  char digits[18];
-  digits[0] = buf[0];
-  std::copy(buf + 2, buf + 19, digits + 1);
-  int exponent = 0;
-  std::from_chars(buf + 20 + (buf[20] == '+' ? 1 : 0), res.ptr, exponent);
-  exponent += 1;  // value = 0.d1d2... x 10^exponent
-  int n = 15;
-  if (digits[15] >= '5') {
-    int i = 14;
-    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-    if (i < 0) {
-      digits[0] = '1';
-      n = 1;
-      ++exponent;
-    } else {
-      ++digits[i];
-    }
-  }
-  while (n > 0 && digits[n - 1] == '0') --n;
-  if (v < 0) out += '-';
-  // Fixed notation for 0.0001 <= |v| < 1E15, judged on the rounded value.
-  if (exponent < -3 || exponent > 15) {
-    out += digits[0];
-    if (n > 1) {
-      out += sep;
-      out.append(digits + 1, n - 1);
-    }
-    out += 'E';
-    char e[8];
-    const auto er = std::to_chars(e, e + sizeof e, exponent - 1);
-    out.append(e, er.ptr);
-    return;
-  }
-  if (exponent <= 0) {
-    out += '0';
-    out += sep;
-    out.append(-exponent, '0');
-    out.append(digits, n);
-    return;
-  }
-  for (int i = 0; i < exponent; ++i) out += i < n ? digits[i] : '0';
-  if (n > exponent) {
-    out += sep;
-    out.append(digits + exponent, n - exponent);
-  }
-}
-
 namespace {
 
 // Rows first..last-1 of the table.

@@ -12,7 +12,3 @@ std::string AsciiExportText(const TVKMPicture& picture, char sep);
 // Writes the table to `fileName` (created or overwritten). False when the file could
 // not be written; the caller reports it.
 bool WriteAsciiExport(const TVKMPicture& picture, const std::string& fileName, char sep);
-
-// Appends the general number format of a single value (the text FormatGeneral gives
-// for it), without the temporary strings of the general routine.
-void AppendGeneral(std::string& out, float value, char sep);

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+
 #include "image/NumberFormat.h"
 
 namespace {
@@ -107,4 +114,86 @@ TEST(ParseNumber, AcceptsPointOrCommaRejectsJunk) {
   EXPECT_FALSE(ParseNumber("1e400", v));
   EXPECT_TRUE(ParseNumber("1e-400", v));
   EXPECT_EQ(v, 0.0);
+}
+
+// The general number format the plain way: the value's first 18 significant digits
+// as printf gives them, rounded half away from zero to 15, then the two layouts.
+std::string PlainGeneral(double v, char sep) {
+  if (v == 0) return "0";
+  if (std::isnan(v)) return "NAN";
+  if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17e", std::fabs(v));
+  std::string digits = std::string(1, buf[0]) + std::string(buf + 2, 17);
+  int exponent = std::atoi(std::strchr(buf, 'e') + 1) + 1;  // v = 0.d1d2.. x 10^exponent
+  const bool up = digits[15] >= '5';
+  digits.resize(15);
+  if (up) {
+    int i = 14;
+    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+    if (i < 0) {
+      digits.assign(1, '1');
+      ++exponent;
+    } else {
+      ++digits[i];
+    }
+  }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string out = v < 0 ? "-" : "";
+  const int n = static_cast<int>(digits.size());
+  if (exponent < -3 || exponent > 15) {
+    out += digits[0];
+    if (n > 1) out += sep + digits.substr(1);
+    return out + "E" + std::to_string(exponent - 1);
+  }
+  if (exponent <= 0) return out + "0" + sep + std::string(-exponent, '0') + digits;
+  for (int i = 0; i < exponent; ++i) out += i < n ? digits[i] : '0';
+  if (n > exponent) out += sep + digits.substr(exponent);
+  return out;
+}
+
+TEST(FormatGeneral, FastRoutineEqualsThePlainDecimalRounding) {
+  const auto check = [](float v) {
+    for (char sep : {'.', ','}) {
+      std::string fast = "x\t";
+      AppendGeneral(fast, v, sep);
+      ASSERT_EQ(fast, "x\t" + PlainGeneral(v, sep)) << v;
+    }
+  };
+  const float specials[] = {0.0f,
+                            -0.0f,
+                            1,
+                            -1,
+                            0.1f,
+                            0.0001f,
+                            0.00009999999f,
+                            1e15f,
+                            9.99999e14f,
+                            1e16f,
+                            123456789012345.0f,
+                            0.5f,
+                            2.5e-7f,
+                            std::numeric_limits<float>::max(),
+                            std::numeric_limits<float>::min(),
+                            std::numeric_limits<float>::denorm_min(),
+                            std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN()};
+  for (float v : specials) check(v);
+  // Every exponent of a single, with random mantissas and signs.
+  std::mt19937 rng(11);
+  for (int i = 0; i < 200000; ++i) {
+    const uint32_t bits = rng();
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) check(v);
+  }
+  // Values near the powers of ten, where the layout and the rounding change.
+  for (int e = -45; e <= 38; ++e)
+    for (float f : {1.0f, 9.99999f, 9.999999f, 1.000001f, 5.0f}) {
+      const float v = static_cast<float>(f * std::pow(10.0, e));
+      check(v);
+      check(std::nextafter(v, 0.0f));
+      check(std::nextafter(v, std::numeric_limits<float>::infinity()));
+    }
 }
