@@ -36,13 +36,14 @@
 #include "app/TAboutBox.h"
 #include "app/TAxesForm.h"
 #include "app/TRenameForm.h"
-#include "app/core/IniFile.h"
-#include "app/core/SettingsKeys.h"
 #include "formats/AsciiExport.h"
 #include "formats/NativeWriter.h"
+#include "formats/OpenFile.h"
 #include "image/TextEncoding.h"
 #include "process/Arithmetic.h"
 #include "qtgui/ViewPainter.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 #include "view/TMDIChild.h"
 
 namespace {
@@ -506,9 +507,13 @@ void TMainForm::SetWaitCursor(bool on) {
     QApplication::restoreOverrideCursor();
 }
 
+void TMainForm::FolderOpened(const std::string& folder) {
+  settings_->WriteString(settings::kSave, "Path", folder);
+}
+
 void TMainForm::OpenFile(const QString& fileName) {
   try {
-    ::OpenFile(fileName.toStdString(), *this, settings_.get());
+    ::OpenFile(fileName.toStdString(), *this);
   } catch (const TooManyData&) {
     // Already said by the refused window; the command just stops.
   } catch (const std::exception& e) {

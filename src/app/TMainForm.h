@@ -8,7 +8,7 @@
 #include <array>
 #include <memory>
 
-#include "formats/OpenFile.h"
+#include "image/DocumentHost.h"
 #include "process/ui/TArithForm.h"
 
 class QAction;
@@ -62,6 +62,8 @@ class TMainForm : public QMainWindow, public TArithHost {
   void ImageReady(TImageDoc& doc) override;
   void DiscardImage(TImageDoc& doc) override;
   void SetWaitCursor(bool on) override;
+  // Remembered in "Save"/"Path" for the next open dialog.
+  void FolderOpened(const std::string& folder) override;
   // TArithHost
   TImageDoc* DocInSlot(int slot) override;
   int SlotOfDragSource(QObject* source) override;

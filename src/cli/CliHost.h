@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/OpenFile.h"
+#include "image/DocumentHost.h"
 #include "image/Messages.h"
 #include "image/TImageDoc.h"
 

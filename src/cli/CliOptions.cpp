@@ -5,7 +5,7 @@
 #include <cctype>
 #include <set>
 
-#include "formats/FileType.h"
+#include "image/FileNames.h"
 
 bool AllDigits(const std::string& s) {
   return !s.empty() &&

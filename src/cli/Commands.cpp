@@ -10,15 +10,15 @@
 #include <iostream>
 
 #include "analysis/Roughness.h"
-#include "app/core/SettingsKeys.h"
 #include "cli/CliHost.h"
 #include "formats/AsciiExport.h"
-#include "formats/FileType.h"
 #include "formats/NativeWriter.h"
 #include "formats/OpenFile.h"
+#include "image/FileNames.h"
 #include "image/NumberFormat.h"
 #include "image/TextEncoding.h"
 #include "qtgui/ViewPainter.h"
+#include "settings/SettingsKeys.h"
 
 namespace {
 
@@ -226,7 +226,7 @@ int RunCommand(const TCliOptions& o, char sep) {
     msgs.File = file;
     CliHost host(msgs);
     try {
-      OpenFile(file, host, nullptr);
+      OpenFile(file, host);
     } catch (const TooManyData&) {
       // Said as "Too many Data!" already; the images opened so far stay.
     } catch (const std::exception& e) {

@@ -90,7 +90,7 @@ bool Arith(const TCliOperation& op, TImageDoc& doc, CliMessages& msgs, char sep)
   const std::string current = msgs.File;
   msgs.File = op.File2;
   CliHost host(msgs);
-  OpenFile(op.File2, host, nullptr);
+  OpenFile(op.File2, host);
   host.Finish();
   msgs.File = current;
   if (op.Image2 > static_cast<int>(host.Images.size())) {

@@ -1,5 +1,4 @@
-// Choosing a reader from a file name, and the folder, file and extension parts of a
-// file name.
+// Choosing a reader from a file name: the extension rule of the open command.
 #pragma once
 
 #include <string>
@@ -15,19 +14,3 @@ std::string FileExtension(const std::string& fileName);
 TFileType FileTypeOf(const std::string& fileName);
 
 const char* FileTypeName(TFileType type);
-
-// The text up to and including the last '/' or '\'; the search starts at the
-// second-to-last character, so a trailing separator is passed over. Empty when the
-// name has no separator.
-std::string FolderOf(const std::string& fileName);
-
-// The text after the last '/' or '\' (all of it when there is none).
-std::string FileNamePart(const std::string& fileName);
-
-// The name without the extension of its file part (the last "." there and what
-// follows); unchanged when the file part has no ".", since a "." in a folder name is
-// no extension.
-std::string WithoutExtension(const std::string& fileName);
-
-// The extension of the file part, without its "."; empty when the file part has none.
-std::string FilePartExtension(const std::string& fileName);

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "formats/FileType.h"
+#include "image/FileNames.h"
 
 bool TByteStream::LoadFromFile(const std::string& path, size_t maxBytes) {
   Position = 0;

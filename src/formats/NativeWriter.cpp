@@ -10,9 +10,9 @@
 #include <limits>
 #include <vector>
 
-#include "formats/FileType.h"
 #include "formats/LoadFiles.h"
 #include "formats/NativeFormat.h"
+#include "image/FileNames.h"
 #include "image/NumberFormat.h"
 
 namespace {

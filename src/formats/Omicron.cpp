@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "formats/FileType.h"
+#include "image/FileNames.h"
 
 // The lines of a text file from a byte offset on. A line ends at a line feed; a
 // carriage return before it is dropped. Parameter lines are short (255 bytes in the

@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "app/core/IniFile.h"
-#include "app/core/SettingsKeys.h"
 #include "image/TextEncoding.h"
 #include "image/ViewGeometry.h"
 #include "qtgui/ViewPainter.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/OpenFile.h"
+#include "image/DocumentHost.h"
 #include "support/RecordingMessages.h"
 
 class CollectingHost : public TDocumentHost {
@@ -18,8 +18,9 @@ class CollectingHost : public TDocumentHost {
   int limit;
   int created = 0;
   int discarded = 0;
-  int readyWithoutImage = 0;  // ImageReady on a doc without matrix: a fault
-  std::vector<bool> cursor;   // every SetWaitCursor call
+  int readyWithoutImage = 0;         // ImageReady on a doc without matrix: a fault
+  std::vector<bool> cursor;          // every SetWaitCursor call
+  std::vector<std::string> folders;  // every FolderOpened call
 
   Messages& Msgs() override { return messages; }
 
@@ -45,6 +46,7 @@ class CollectingHost : public TDocumentHost {
   }
 
   void SetWaitCursor(bool on) override { cursor.push_back(on); }
+  void FolderOpened(const std::string& folder) override { folders.push_back(folder); }
 
   // Images neither shown nor discarded: a window left behind.
   size_t Pending() const { return pending_.size(); }

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/core/IniFile.h"
 #include "process/ui/TArithForm.h"
+#include "settings/IniFile.h"
 #include "support/RecordingMessages.h"
 
 namespace {

@@ -17,7 +17,7 @@
 
 #include "app/QtMessages.h"
 #include "app/TMainForm.h"
-#include "app/core/IniFile.h"
+#include "settings/IniFile.h"
 #include "support/RecordingMessages.h"
 #include "ui/AnswerModal.h"
 #include "view/TMDIChild.h"

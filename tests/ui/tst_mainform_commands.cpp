@@ -13,8 +13,8 @@
 
 #include "app/TMainForm.h"
 #include "app/TRenameForm.h"
-#include "app/core/IniFile.h"
 #include "process/ui/TArithForm.h"
+#include "settings/IniFile.h"
 #include "support/RecordingMessages.h"
 #include "ui/AnswerModal.h"
 #include "view/TMDIChild.h"

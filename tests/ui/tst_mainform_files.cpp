@@ -9,8 +9,8 @@
 #include <QtTest>
 
 #include "app/TMainForm.h"
-#include "app/core/IniFile.h"
 #include "formats/AsciiExport.h"
+#include "settings/IniFile.h"
 #include "support/RecordingMessages.h"
 #include "ui/AnswerModal.h"
 #include "view/TMDIChild.h"

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/core/IniFile.h"
+#include "settings/IniFile.h"
 #include "support/RecordingMessages.h"
 #include "view/TMDIChild.h"
 

@@ -10,10 +10,10 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include "app/core/IniFile.h"
-#include "app/core/SettingsKeys.h"
 #include "image/TextEncoding.h"
 #include "qtgui/ViewPainter.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 
 namespace {
 QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w = 200) {

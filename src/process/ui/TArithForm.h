@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "formats/OpenFile.h"
+#include "image/DocumentHost.h"
 #include "image/TImageDoc.h"
 #include "process/Arithmetic.h"
 

@@ -1,6 +1,6 @@
 // TIniFile: parsing is forgiving (unknown lines are skipped), names compare without
 // regard to case, the file is rewritten whole and atomically on every change.
-#include "app/core/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <cerrno>
 #include <climits>

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/core/IniFile.h"
-#include "app/core/SettingsKeys.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 
 namespace fs = std::filesystem;
 

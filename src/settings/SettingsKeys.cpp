@@ -1,5 +1,5 @@
 // Where the settings file lives.
-#include "app/core/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 
 #include <unistd.h>
 
