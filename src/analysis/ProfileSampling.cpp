@@ -1,0 +1,528 @@
+// Profile sampling: averaging over rows, columns and arcs, and the four kinds of line.
+#include "analysis/ProfileSampling.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// Round to the nearest integer, halves to even (the default rounding mode).
+inline int32_t RoundInt(double v) {
+  return static_cast<int32_t>(std::nearbyint(v));
+}
+
+inline int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+
+// sum[x] += src[x] for x < n: independent single-precision additions, four at a time.
+void AddRow(float* sum, const float* src, int32_t n) {
+  int32_t x = 0;
+#if defined(__SSE2__)
+  for (; x + 4 <= n; x += 4)
+    _mm_storeu_ps(sum + x, _mm_add_ps(_mm_loadu_ps(sum + x), _mm_loadu_ps(src + x)));
+#endif
+  for (; x < n; ++x) sum[x] = sum[x] + src[x];
+}
+
+void DivideRow(float* out, const float* sum, int32_t n, int32_t width) {
+  const float w = static_cast<float>(width);
+  for (int32_t x = 0; x < n; ++x) out[x] = sum[x] / w;
+}
+
+// A display row t outside 0 ... R - 1 folded back into the image: above the top the
+// rows are mirrored repeating the top row (-1 -> 0), below the bottom without repeating
+// the bottom row (R -> R - 2). One fold suffices for every width up to 2R + 1.
+int32_t FoldDisplayRow(int32_t t, int32_t rows) {
+  while (t < 0 || t > rows - 1) {
+    if (t < 0)
+      t = -1 - t;
+    else
+      t = 2 * (rows - 1) - t;
+  }
+  return t;
+}
+
+// ---- the radial average ----------------------------------------------------------
+
+// The arc of one radius: the angles every cell at distance rho runs through, the same
+// for all of them, so they are computed once per distance.
+struct ArcAngles {
+  std::vector<float> a;
+  std::vector<double> cosA;
+  std::vector<double> sinA;
+};
+
+void ArcStart(int32_t width, float& first, float& last) {
+  first = static_cast<float>(-(static_cast<double>(width) / 2.0) / 180.0 * kPi);
+  last = -first;
+}
+
+// The angles of the arc: a from `first`, a := a + 1 / (rho + 1) held as a single, until
+// a passes `last`; the first angle is always taken.
+void ArcSequence(float first, float last, float rho, std::vector<float>& out) {
+  out.clear();
+  const double step = 1.0 / (static_cast<double>(rho) + 1.0);
+  float a = first;
+  do {
+    out.push_back(a);
+    a = static_cast<float>(static_cast<double>(a) + step);
+  } while (!(a > last));
+}
+
+// Round to even for |v| < 2^51 by the carry of adding 1.5 * 2^52.
+inline double RoundEven(double v) {
+  constexpr double kShift = 6755399441055744.0;
+  return (v + kShift) - kShift;
+}
+
+// Cosine and sine of |x| <= 3.2 to within a few units in the last place. They only
+// decide which cell an offset rounds to; an offset that comes within 1e-9 of a half is
+// recomputed with std::cos and std::sin, so the cells are those of the plain definition.
+inline void FastSinCos(double x, double& s, double& c) {
+  constexpr double kTwoOverPi = 2.0 / kPi;
+  constexpr double kPiHalfHi = 1.57079632679489655800e+00;  // pi/2 rounded to a double
+  constexpr double kPiHalfLo = 6.12323399573676603587e-17;  // pi/2 - kPiHalfHi
+  const double q = RoundEven(x * kTwoOverPi);
+  const double r = (x - q * kPiHalfHi) - q * kPiHalfLo;
+  const double r2 = r * r;
+  // Taylor series to r^15 and r^16; |r| <= pi/4 + 1e-6 keeps the remainder below 1e-18.
+  const double sr =
+      r * (1.0 + r2 * (-1.0 / 6 +
+                       r2 * (1.0 / 120 + r2 * (-1.0 / 5040 +
+                                               r2 * (1.0 / 362880 +
+                                                     r2 * (-1.0 / 39916800 +
+                                                           r2 * (1.0 / 6227020800 +
+                                                                 r2 * (-1.0 / 1307674368000))))))));
+  const double cr =
+      1.0 +
+      r2 * (-0.5 +
+            r2 * (1.0 / 24 +
+                  r2 * (-1.0 / 720 +
+                        r2 * (1.0 / 40320 +
+                              r2 * (-1.0 / 3628800 + r2 * (1.0 / 479001600 +
+                                                           r2 * (-1.0 / 87178291200 +
+                                                                 r2 * (1.0 / 20922789888000))))))));
+  switch (static_cast<int>(q) & 3) {
+    case 0:
+      s = sr;
+      c = cr;
+      break;
+    case 1:
+      s = cr;
+      c = -sr;
+      break;
+    case 2:
+      s = -sr;
+      c = -cr;
+      break;
+    default:
+      s = -cr;
+      c = sr;
+      break;
+  }
+}
+
+void FillArc(float first, float last, float rho, ArcAngles& arc) {
+  ArcSequence(first, last, rho, arc.a);
+  const size_t n = arc.a.size();
+  arc.cosA.resize(n);
+  arc.sinA.resize(n);
+  for (size_t k = 0; k < n; ++k) FastSinCos(arc.a[k], arc.sinA[k], arc.cosA[k]);
+}
+
+// The two rotated offsets of (dx, dy) at angle k, exactly as Round(cos a dx + sin a dy)
+// and Round(cos a dy - sin a dx) with the library's cosine and sine give them.
+inline void RotatedOffsets(const ArcAngles& arc, size_t k, double dx, double dy, int32_t& ip,
+                           int32_t& iq) {
+  double p = arc.cosA[k] * dx + arc.sinA[k] * dy;
+  double q = arc.cosA[k] * dy - arc.sinA[k] * dx;
+  double rp = RoundEven(p);
+  double rq = RoundEven(q);
+  constexpr double kNearHalf = 0.5 - 1e-9;
+  if (std::fabs(p - rp) > kNearHalf || std::fabs(q - rq) > kNearHalf) {
+    const double a = arc.a[k];
+    p = std::cos(a) * dx + std::sin(a) * dy;
+    q = std::cos(a) * dy - std::sin(a) * dx;
+    rp = std::nearbyint(p);
+    rq = std::nearbyint(q);
+  }
+  ip = static_cast<int32_t>(rp);
+  iq = static_cast<int32_t>(rq);
+}
+
+// All cells at one squared distance d2 from the centre: their orbits under quarter
+// turns, each given by its member with dx >= 1, dy >= 0 (the centre alone by (0, 0)).
+struct DistanceGroup {
+  int32_t d2 = 0;
+  std::vector<std::pair<int32_t, int32_t>> reps;
+};
+
+std::vector<DistanceGroup> GroupCellsByDistance(int32_t radius) {
+  // Cells with dx^2 + dy^2 < radius^2 are those with rho < radius: the single square
+  // root of an integer below radius^2 (radius <= 257) never rounds up to radius.
+  const int32_t limit = radius * radius;
+  std::vector<int32_t> slot(static_cast<size_t>(limit), -1);
+  std::vector<DistanceGroup> groups;
+  auto add = [&](int32_t dx, int32_t dy) {
+    const int32_t d2 = dx * dx + dy * dy;
+    if (d2 >= limit) return;
+    if (slot[d2] < 0) {
+      slot[d2] = static_cast<int32_t>(groups.size());
+      groups.push_back({d2, {}});
+    }
+    groups[slot[d2]].reps.emplace_back(dx, dy);
+  };
+  add(0, 0);
+  for (int32_t dx = 1; dx < radius; ++dx)
+    for (int32_t dy = 0; dy < radius; ++dy) add(dx, dy);
+  return groups;
+}
+
+// Averages the cells of one group into `out` (image order, R x C).
+void AverageGroup(const TVKMPicture& picture, const DistanceGroup& group, float first, float last,
+                  ArcAngles& arc, std::vector<float>& out) {
+  const int32_t C = picture.Columns;
+  const int32_t cx = C / 2;
+  const int32_t cy = picture.Rows / 2;
+  const float rho = std::sqrt(static_cast<float>(group.d2));
+  FillArc(first, last, rho, arc);
+  const size_t n = arc.a.size();
+  const float count = static_cast<float>(n);
+  // The centre cell; the cell (cx + x, cy + y) lies at centre[y * C + x].
+  const float* centre = picture.Data() + static_cast<ptrdiff_t>(cy) * C + cx;
+  float* outCentre = out.data() + static_cast<ptrdiff_t>(cy) * C + cx;
+  for (const auto& [dx, dy] : group.reps) {
+    if (dx == 0 && dy == 0) {
+      float s = 0;
+      for (size_t k = 0; k < n; ++k) s = s + centre[0];
+      outCentre[0] = s / count;
+      continue;
+    }
+    // The quarter turns of (dx, dy) meet the quarter turns of its offsets: for the cell
+    // (-dy, dx) the two sums are -q and p exactly, and so on round the orbit, so the
+    // four cells read at +-(iq C + ip) and +-(ip C - iq) from the centre.
+    float s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    const double ddx = dx;
+    const double ddy = dy;
+    for (size_t k = 0; k < n; ++k) {
+      int32_t ip, iq;
+      RotatedOffsets(arc, k, ddx, ddy, ip, iq);
+      const ptrdiff_t o0 = static_cast<ptrdiff_t>(iq) * C + ip;
+      const ptrdiff_t o1 = static_cast<ptrdiff_t>(ip) * C - iq;
+      s0 = s0 + centre[o0];
+      s1 = s1 + centre[o1];
+      s2 = s2 + centre[-o0];
+      s3 = s3 + centre[-o1];
+    }
+    outCentre[static_cast<ptrdiff_t>(dy) * C + dx] = s0 / count;
+    outCentre[static_cast<ptrdiff_t>(dx) * C - dy] = s1 / count;
+    outCentre[-(static_cast<ptrdiff_t>(dy) * C + dx)] = s2 / count;
+    outCentre[-(static_cast<ptrdiff_t>(dx) * C - dy)] = s3 / count;
+  }
+}
+
+}  // namespace
+
+void TWorkMatrix::SetSize(int32_t columns, int32_t rows) {
+  Columns = columns < 0 ? 0 : columns;
+  Rows = rows < 0 ? 0 : rows;
+  Values.assign(static_cast<size_t>(Columns) * static_cast<size_t>(Rows), 0.0f);
+}
+
+void TProfile::Clear() {
+  Values.clear();
+  X.clear();
+  Y.clear();
+}
+
+void TProfile::Add(int32_t x, int32_t y, float value) {
+  X.push_back(x);
+  Y.push_back(y);
+  Values.push_back(value);
+}
+
+int32_t MaxAverageWidth(TProfileMode mode, int32_t rows, int32_t columns) {
+  switch (mode) {
+    case TProfileMode::Row:
+      return std::max(1, 2 * rows + 1);
+    case TProfileMode::Column:
+      return std::max(1, 2 * columns + 1);
+    case TProfileMode::Radial:
+      return 360;
+    case TProfileMode::AnyLine:
+      break;
+  }
+  return 1;
+}
+
+int32_t LimitAverageWidth(TProfileMode mode, int32_t width, int32_t rows, int32_t columns) {
+  return Clamp(width, 1, MaxAverageWidth(mode, rows, columns));
+}
+
+void AverageRows(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
+  const int32_t R = picture.Rows;
+  const int32_t C = picture.Columns;
+  K.SetSize(C, R);
+  if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
+  const int32_t W = LimitAverageWidth(TProfileMode::Row, width, R, C);
+  std::vector<float> sum(static_cast<size_t>(C));
+  for (int32_t r = 0; r < R; ++r) {
+    std::fill(sum.begin(), sum.end(), 0.0f);
+    for (int32_t k = 0; k < W; ++k) {
+      const int32_t t = FoldDisplayRow(r - W / 2 + k, R);
+      AddRow(sum.data(), picture.RowTable[R - 1 - t], C);
+    }
+    DivideRow(K.Row(r), sum.data(), C, W);
+  }
+}
+
+void AverageColumns(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
+  const int32_t R = picture.Rows;
+  const int32_t C = picture.Columns;
+  K.SetSize(C, R);
+  if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
+  const int32_t W = LimitAverageWidth(TProfileMode::Column, width, R, C);
+  // The window of column x is ext[x ... x + W - 1] with ext[i] the column
+  // |i - W div 2| (the last column at or beyond the right edge).
+  std::vector<float> ext(static_cast<size_t>(C + W - 1));
+  std::vector<float> sum(static_cast<size_t>(C));
+  for (int32_t r = 0; r < R; ++r) {
+    const float* src = picture.RowTable[R - 1 - r];
+    for (int32_t i = 0; i < C + W - 1; ++i) {
+      int32_t c = std::abs(i - W / 2);
+      if (c >= C) c = C - 1;
+      ext[i] = src[c];
+    }
+    std::fill(sum.begin(), sum.end(), 0.0f);
+    for (int32_t k = 0; k < W; ++k) AddRow(sum.data(), ext.data() + k, C);
+    DivideRow(K.Row(r), sum.data(), C, W);
+  }
+}
+
+int32_t RadialRadius(int32_t rows, int32_t columns) {
+  const int32_t side = std::min(rows, columns);
+  return side <= 0 ? 0 : (side - 1) / 2;
+}
+
+bool AverageRadial(const TVKMPicture& picture, int32_t width, TWorkMatrix& K, Progress* progress) {
+  const int32_t R = picture.Rows;
+  const int32_t C = picture.Columns;
+  if (R <= 0 || C <= 0 || !picture.HasMatrix()) {
+    K.SetSize(C, R);
+    return true;
+  }
+  const int32_t W = LimitAverageWidth(TProfileMode::Radial, width, R, C);
+  // Cells outside the disc, and those a cancelled run does not reach, keep the image's
+  // own values; the result is assembled apart from K, which a window may read meanwhile.
+  std::vector<float> out(picture.Data(), picture.Data() + picture.ValueCount());
+  const std::vector<DistanceGroup> groups = GroupCellsByDistance(RadialRadius(R, C));
+  float first, last;
+  ArcStart(W, first, last);
+
+  // Chunks of about equal work (angles x cells), shared between the calling thread and
+  // helpers; each cell is written by exactly one chunk, so the order does not matter.
+  std::vector<size_t> chunkStart{0};
+  {
+    double total = 0;
+    for (const auto& g : groups) total += (std::sqrt(g.d2) + 1) * (g.reps.size() * 4 + 1);
+    const double perChunk = total / 64;
+    double acc = 0;
+    for (size_t i = 0; i < groups.size(); ++i) {
+      acc += (std::sqrt(groups[i].d2) + 1) * (groups[i].reps.size() * 4 + 1);
+      if (acc >= perChunk) {
+        chunkStart.push_back(i + 1);
+        acc = 0;
+      }
+    }
+    if (chunkStart.back() != groups.size()) chunkStart.push_back(groups.size());
+  }
+  const int chunks = static_cast<int>(chunkStart.size()) - 1;
+  std::atomic<int> next{0};
+  std::atomic<bool> stop{false};
+  auto runChunk = [&](int c, ArcAngles& arc) {
+    for (size_t g = chunkStart[c]; g < chunkStart[c + 1]; ++g)
+      AverageGroup(picture, groups[g], first, last, arc, out);
+  };
+  auto worker = [&] {
+    ArcAngles arc;
+    for (int c; !stop.load() && (c = next.fetch_add(1)) < chunks;) runChunk(c, arc);
+  };
+  std::vector<std::thread> helpers;
+  const unsigned cores = std::thread::hardware_concurrency();
+  const unsigned helperCount = cores > 1 ? std::min(cores - 1, 7u) : 0u;
+  for (unsigned i = 0; i < helperCount; ++i) {
+    try {
+      helpers.emplace_back(worker);
+    } catch (...) {
+      break;  // no thread to be had: the calling thread does the rest alone
+    }
+  }
+  // The calling thread works too and reports after each of its chunks, so a window
+  // can let its Cancel button be pressed.
+  ArcAngles arc;
+  int done = 0;
+  bool cancelled = false;
+  if (progress) {
+    progress->Step(0, chunks);
+    if (progress->Cancelled()) {
+      cancelled = true;
+      stop.store(true);
+    }
+  }
+  for (int c; !stop.load() && (c = next.fetch_add(1)) < chunks;) {
+    runChunk(c, arc);
+    done = std::min(chunks, next.load());
+    if (progress) {
+      progress->Step(done, chunks);
+      if (progress->Cancelled()) {
+        cancelled = true;
+        stop.store(true);
+      }
+    }
+  }
+  for (auto& t : helpers) t.join();
+  if (progress && !cancelled) progress->Step(chunks, chunks);
+  K.SetSize(C, R);
+  K.Values = std::move(out);
+  return !cancelled;
+}
+
+void AverageRadialReference(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
+  const int32_t R = picture.Rows;
+  const int32_t C = picture.Columns;
+  K.SetSize(C, R);
+  if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
+  const int32_t W = LimitAverageWidth(TProfileMode::Radial, width, R, C);
+  const int32_t radius = RadialRadius(R, C);
+  const int32_t cx = C / 2;
+  const int32_t cy = R / 2;
+  float first, last;
+  ArcStart(W, first, last);
+  for (int32_t x = 0; x < C; ++x) {
+    for (int32_t y = 0; y < R; ++y) {
+      const int32_t dx = x - cx;
+      const int32_t dy = y - cy;
+      const float rho = std::sqrt(static_cast<float>(dx * dx + dy * dy));
+      float s = 0;
+      int32_t count = 0;
+      float a = first;
+      do {
+        const double ca = std::cos(static_cast<double>(a));
+        const double sa = std::sin(static_cast<double>(a));
+        const int32_t xr = RoundInt(ca * dx + sa * dy) + cx;
+        const int32_t yr = RoundInt(ca * dy - sa * dx) + cy;
+        if (rho < static_cast<float>(radius)) {
+          s = s + picture.RowTable[yr][xr];
+          ++count;
+        }
+        a = static_cast<float>(static_cast<double>(a) + 1.0 / (static_cast<double>(rho) + 1.0));
+      } while (!(a > last) && rho < static_cast<float>(radius));
+      K.Row(y)[x] = count > 0 ? s / static_cast<float>(count) : picture.RowTable[y][x];
+    }
+  }
+}
+
+void RowProfile(const TWorkMatrix& K, int32_t row, TProfile& profile) {
+  profile.Clear();
+  if (K.Rows <= 0 || K.Columns <= 0) return;
+  row = Clamp(row, 0, K.Rows - 1);
+  for (int32_t i = 0; i < K.Columns; ++i) profile.Add(i, row, K.At(row, i));
+}
+
+void ColumnProfile(const TWorkMatrix& K, int32_t column, TProfile& profile) {
+  profile.Clear();
+  if (K.Rows <= 0 || K.Columns <= 0) return;
+  column = Clamp(column, 0, K.Columns - 1);
+  for (int32_t i = 0; i < K.Rows; ++i) profile.Add(column, i, K.At(i, column));
+}
+
+void AnyLineProfile(const TVKMPicture& picture, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                    TProfile& profile) {
+  profile.Clear();
+  const int32_t R = picture.Rows;
+  const int32_t C = picture.Columns;
+  if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
+  const float dx = static_cast<float>(x2 - x1);
+  const float dy = static_cast<float>(y2 - y1);
+  int32_t n = RoundInt(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy) + 1);
+  if (n == 0) n = 1;
+  const float ex = dx / static_cast<float>(n);
+  const float ey = dy / static_cast<float>(n);
+  float fx = static_cast<float>(x1);
+  float fy = static_cast<float>(y1);
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t xi = Clamp(RoundInt(fx), 0, C - 1);
+    const int32_t yi = Clamp(RoundInt(static_cast<double>(R - 1) - fy), 0, R - 1);
+    profile.Add(xi, yi, picture.RowTable[yi][xi]);
+    fx = fx + ex;
+    fy = fy + ey;
+  }
+}
+
+float NormalizeAngle(float angle) {
+  if (!std::isfinite(angle)) return 0;
+  double a = angle;
+  if (a > 360) a = a - 360 * std::trunc(a / 360);
+  if (a < 0) a = a + 360 * (std::trunc(-a / 360) + 1);
+  return static_cast<float>(a);
+}
+
+void RadialProfile(const TWorkMatrix& K, float angle, TProfile& profile) {
+  profile.Clear();
+  const int32_t R = K.Rows;
+  const int32_t C = K.Columns;
+  if (R <= 0 || C <= 0) return;
+  const double a = static_cast<double>(NormalizeAngle(angle)) / 180 * kPi;
+  const double ca = std::cos(a);
+  const double sa = std::sin(a);
+  const int32_t n = RadialRadius(R, C) + 1;
+  for (int32_t i = 0; i < n; ++i) {
+    // |cos a i| <= i <= the radius, so every point lies inside the image.
+    const int32_t xi = RoundInt(ca * i + C / 2);
+    const int32_t yi = RoundInt(sa * i + R / 2);
+    profile.Add(xi, yi, K.At(yi, xi));
+  }
+}
+
+float ProfileStep(TProfileMode mode, const TScanPara& scan) {
+  auto perPixel = [](float range, int32_t pixels) {
+    return pixels == 0 ? 1.0f : static_cast<float>(static_cast<double>(range) / pixels);
+  };
+  switch (mode) {
+    case TProfileMode::Row:
+      return perPixel(scan.XScanRange, scan.xPixel);
+    case TProfileMode::Column:
+      return perPixel(scan.YScanRange, scan.yPixel);
+    case TProfileMode::AnyLine:
+    case TProfileMode::Radial:
+      if (scan.XPhysUnit == scan.YPhysUnit && scan.XScanRange == scan.YScanRange)
+        return perPixel(scan.XScanRange, scan.xPixel);
+      return 1.0f;
+  }
+  return 1.0f;
+}
+
+std::string DistanceUnitLabel(TProfileMode mode, const TScanPara& scan) {
+  switch (mode) {
+    case TProfileMode::Row:
+      return "[" + scan.XPhysUnit + "]";
+    case TProfileMode::Column:
+      return "[" + scan.YPhysUnit + "]";
+    case TProfileMode::AnyLine:
+    case TProfileMode::Radial:
+      if (scan.XPhysUnit == scan.YPhysUnit && scan.XScanRange == scan.YScanRange)
+        return "[" + scan.XPhysUnit + "]";
+      return "";
+  }
+  return "";
+}
