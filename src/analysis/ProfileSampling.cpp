@@ -54,110 +54,130 @@ int32_t FoldDisplayRow(int32_t t, int32_t rows) {
 
 // ---- the radial average ----------------------------------------------------------
 
-// The arc of one radius: the angles every cell at distance rho runs through, the same
-// for all of them, so they are computed once per distance.
-struct ArcAngles {
-  std::vector<float> a;
-  std::vector<double> cosA;
-  std::vector<double> sinA;
-};
-
-void ArcStart(int32_t width, float& first, float& last) {
-  first = static_cast<float>(-(static_cast<double>(width) / 2.0) / 180.0 * kPi);
-  last = -first;
-}
-
-// The angles of the arc: a from `first`, a := a + 1 / (rho + 1) held as a single, until
-// a passes `last`; the first angle is always taken.
-void ArcSequence(float first, float last, float rho, std::vector<float>& out) {
-  out.clear();
-  const double step = 1.0 / (static_cast<double>(rho) + 1.0);
-  float a = first;
-  do {
-    out.push_back(a);
-    a = static_cast<float>(static_cast<double>(a) + step);
-  } while (!(a > last));
-}
-
 // Round to even for |v| < 2^51 by the carry of adding 1.5 * 2^52.
 inline double RoundEven(double v) {
   constexpr double kShift = 6755399441055744.0;
   return (v + kShift) - kShift;
 }
 
-// Cosine and sine of |x| <= 3.2 to within a few units in the last place. They only
-// decide which cell an offset rounds to; an offset that comes within 1e-9 of a half is
-// recomputed with std::cos and std::sin, so the cells are those of the plain definition.
-inline void FastSinCos(double x, double& s, double& c) {
-  constexpr double kTwoOverPi = 2.0 / kPi;
-  constexpr double kPiHalfHi = 1.57079632679489655800e+00;  // pi/2 rounded to a double
-  constexpr double kPiHalfLo = 6.12323399573676603587e-17;  // pi/2 - kPiHalfHi
-  const double q = RoundEven(x * kTwoOverPi);
-  const double r = (x - q * kPiHalfHi) - q * kPiHalfLo;
-  const double r2 = r * r;
-  // Taylor series to r^15 and r^16; |r| <= pi/4 + 1e-6 keeps the remainder below 1e-18.
-  const double sr =
-      r * (1.0 + r2 * (-1.0 / 6 +
-                       r2 * (1.0 / 120 + r2 * (-1.0 / 5040 +
-                                               r2 * (1.0 / 362880 +
-                                                     r2 * (-1.0 / 39916800 +
-                                                           r2 * (1.0 / 6227020800 +
-                                                                 r2 * (-1.0 / 1307674368000))))))));
-  const double cr =
-      1.0 +
-      r2 * (-0.5 +
-            r2 * (1.0 / 24 +
-                  r2 * (-1.0 / 720 +
-                        r2 * (1.0 / 40320 +
-                              r2 * (-1.0 / 3628800 + r2 * (1.0 / 479001600 +
-                                                           r2 * (-1.0 / 87178291200 +
-                                                                 r2 * (1.0 / 20922789888000))))))));
-  switch (static_cast<int>(q) & 3) {
-    case 0:
-      s = sr;
-      c = cr;
-      break;
-    case 1:
-      s = cr;
-      c = -sr;
-      break;
-    case 2:
-      s = -sr;
-      c = -cr;
-      break;
-    default:
-      s = -cr;
-      c = sr;
-      break;
+// Cosine and sine at the multiples j / 1024 of a radian for |j| <= 3300 (beyond pi).
+struct TrigTable {
+  static constexpr int kPerRadian = 1024;
+  static constexpr int kHalf = 3300;
+  std::vector<double> c, s;
+  TrigTable() : c(2 * kHalf + 1), s(2 * kHalf + 1) {
+    for (int j = -kHalf; j <= kHalf; ++j) {
+      c[j + kHalf] = std::cos(static_cast<double>(j) / kPerRadian);
+      s[j + kHalf] = std::sin(static_cast<double>(j) / kPerRadian);
+    }
   }
+};
+
+const TrigTable& Trig() {
+  static const TrigTable table;
+  return table;
 }
 
-void FillArc(float first, float last, float rho, ArcAngles& arc) {
-  ArcSequence(first, last, rho, arc.a);
-  const size_t n = arc.a.size();
-  arc.cosA.resize(n);
-  arc.sinA.resize(n);
-  for (size_t k = 0; k < n; ++k) FastSinCos(arc.a[k], arc.sinA[k], arc.cosA[k]);
+// Cosine and sine of |x| <= 3.2 to within a few units in the last place, from the
+// nearest table angle t and the short series of d = x - t (|d| <= 1/2048, remainders
+// below 1e-22). They only decide which cell an offset rounds to: an offset that comes
+// within 1e-9 of a half is recomputed with std::cos and std::sin, so the cells are
+// those of the plain definition.
+inline void TableSinCos(const TrigTable& t, double x, double& s, double& c) {
+  const double j = RoundEven(x * TrigTable::kPerRadian);
+  const double d = x - j * (1.0 / TrigTable::kPerRadian);  // exact
+  const int idx = static_cast<int>(j) + TrigTable::kHalf;
+  const double d2 = d * d;
+  const double cd = 1.0 - d2 * (0.5 - d2 * (1.0 / 24));
+  const double sd = d * (1.0 - d2 * (1.0 / 6 - d2 * (1.0 / 120)));
+  c = t.c[idx] * cd - t.s[idx] * sd;
+  s = t.s[idx] * cd + t.c[idx] * sd;
 }
 
-// The two rotated offsets of (dx, dy) at angle k, exactly as Round(cos a dx + sin a dy)
-// and Round(cos a dy - sin a dx) with the library's cosine and sine give them.
+void ArcStart(int32_t width, float& first, float& last) {
+  first = static_cast<float>(-(static_cast<double>(width) / 2.0) / 180.0 * kPi);
+  last = -first;
+}
+
+// The arc of one radius: the angles every cell at distance rho runs through, the same
+// for all of them, so they are computed once per distance. For angle k, cs holds
+// cos a, cos a, sin a, -sin a: the two rotated offsets of (dx, dy) are then one packed
+// product with (dx, dy) and one with (dy, dx).
+struct ArcAngles {
+  std::vector<float> a;
+  std::vector<double> cs;
+  size_t n = 0;
+};
+
+// The angles: a from `first`, a := a + 1 / (rho + 1) held as a single, until a passes
+// `last`; the first angle is always taken. The cosines are computed in the same loop,
+// where they fill the wait for each next angle.
+void FillArc(const TrigTable& t, float first, float last, float rho, ArcAngles& arc) {
+  const double step = 1.0 / (static_cast<double>(rho) + 1.0);
+  const size_t bound = static_cast<size_t>((static_cast<double>(last) - first) / step * 1.0001) + 4;
+  if (arc.a.size() < bound) {
+    arc.a.resize(bound);
+    arc.cs.resize(4 * bound);
+  }
+  size_t n = 0;
+  float a = first;
+  do {
+    if (n == arc.a.size()) {  // never expected: the bound has room to spare
+      arc.a.resize(2 * n);
+      arc.cs.resize(8 * n);
+    }
+    arc.a[n] = a;
+    double sa, ca;
+    TableSinCos(t, a, sa, ca);
+    double* cs = &arc.cs[4 * n];
+    cs[0] = ca;
+    cs[1] = ca;
+    cs[2] = sa;
+    cs[3] = -sa;
+    ++n;
+    a = static_cast<float>(static_cast<double>(a) + step);
+  } while (!(a > last));
+  arc.n = n;
+}
+
+// The offsets Round(cos a dx + sin a dy) and Round(cos a dy - sin a dx) at angle `a` with
+// the library's cosine and sine: the plain definition, for near-halves.
+inline void ExactOffsets(float a, double dx, double dy, int32_t& ip, int32_t& iq) {
+  const double ca = std::cos(static_cast<double>(a));
+  const double sa = std::sin(static_cast<double>(a));
+  ip = static_cast<int32_t>(std::nearbyint(ca * dx + sa * dy));
+  iq = static_cast<int32_t>(std::nearbyint(ca * dy - sa * dx));
+}
+
+// The two rotated offsets of (dx, dy) at angle k, exactly as the plain definition gives
+// them.
 inline void RotatedOffsets(const ArcAngles& arc, size_t k, double dx, double dy, int32_t& ip,
                            int32_t& iq) {
-  double p = arc.cosA[k] * dx + arc.sinA[k] * dy;
-  double q = arc.cosA[k] * dy - arc.sinA[k] * dx;
-  double rp = RoundEven(p);
-  double rq = RoundEven(q);
   constexpr double kNearHalf = 0.5 - 1e-9;
-  if (std::fabs(p - rp) > kNearHalf || std::fabs(q - rq) > kNearHalf) {
-    const double a = arc.a[k];
-    p = std::cos(a) * dx + std::sin(a) * dy;
-    q = std::cos(a) * dy - std::sin(a) * dx;
-    rp = std::nearbyint(p);
-    rq = std::nearbyint(q);
-  }
+  const double* cs = &arc.cs[4 * k];
+#if defined(__SSE2__)
+  // Lane 0: cos a dx + sin a dy; lane 1: cos a dy + (-sin a) dx, the same roundings as
+  // cos a dy - sin a dx.
+  const __m128d pq = _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(cs), _mm_set_pd(dy, dx)),
+                                _mm_mul_pd(_mm_loadu_pd(cs + 2), _mm_set_pd(dx, dy)));
+  const __m128d shift = _mm_set1_pd(6755399441055744.0);
+  const __m128d r = _mm_sub_pd(_mm_add_pd(pq, shift), shift);
+  const __m128d off = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_sub_pd(pq, r));
+  if (_mm_movemask_pd(_mm_cmpgt_pd(off, _mm_set1_pd(kNearHalf))) != 0)
+    return ExactOffsets(arc.a[k], dx, dy, ip, iq);
+  const __m128i ints = _mm_cvtpd_epi32(r);  // whole numbers already: exact
+  ip = _mm_cvtsi128_si32(ints);
+  iq = _mm_cvtsi128_si32(_mm_shuffle_epi32(ints, 1));
+#else
+  const double p = cs[0] * dx + cs[2] * dy;
+  const double q = cs[1] * dy + cs[3] * dx;
+  const double rp = RoundEven(p);
+  const double rq = RoundEven(q);
+  if (std::fabs(p - rp) > kNearHalf || std::fabs(q - rq) > kNearHalf)
+    return ExactOffsets(arc.a[k], dx, dy, ip, iq);
   ip = static_cast<int32_t>(rp);
   iq = static_cast<int32_t>(rq);
+#endif
 }
 
 // All cells at one squared distance d2 from the centre: their orbits under quarter
@@ -185,6 +205,10 @@ std::vector<DistanceGroup> GroupCellsByDistance(int32_t radius) {
   add(0, 0);
   for (int32_t dx = 1; dx < radius; ++dx)
     for (int32_t dy = 0; dy < radius; ++dy) add(dx, dy);
+  // Neighbouring rings one after the other: their arcs read the same parts of the image,
+  // which then stay in the cache.
+  std::sort(groups.begin(), groups.end(),
+            [](const DistanceGroup& a, const DistanceGroup& b) { return a.d2 < b.d2; });
   return groups;
 }
 
@@ -195,8 +219,8 @@ void AverageGroup(const TVKMPicture& picture, const DistanceGroup& group, float 
   const int32_t cx = C / 2;
   const int32_t cy = picture.Rows / 2;
   const float rho = std::sqrt(static_cast<float>(group.d2));
-  FillArc(first, last, rho, arc);
-  const size_t n = arc.a.size();
+  FillArc(Trig(), first, last, rho, arc);
+  const size_t n = arc.n;
   const float count = static_cast<float>(n);
   // The centre cell; the cell (cx + x, cy + y) lies at centre[y * C + x].
   const float* centre = picture.Data() + static_cast<ptrdiff_t>(cy) * C + cx;
@@ -357,9 +381,18 @@ bool AverageRadial(const TVKMPicture& picture, int32_t width, TWorkMatrix& K, Pr
     ArcAngles arc;
     for (int c; !stop.load() && (c = next.fetch_add(1)) < chunks;) runChunk(c, arc);
   };
+  // A run cancelled before it starts does no work at all.
+  bool cancelled = false;
+  if (progress) {
+    progress->Step(0, chunks);
+    if (progress->Cancelled()) {
+      cancelled = true;
+      stop.store(true);
+    }
+  }
   std::vector<std::thread> helpers;
   const unsigned cores = std::thread::hardware_concurrency();
-  const unsigned helperCount = cores > 1 ? std::min(cores - 1, 7u) : 0u;
+  const unsigned helperCount = cancelled || cores < 2 ? 0u : std::min(cores - 1, 7u);
   for (unsigned i = 0; i < helperCount; ++i) {
     try {
       helpers.emplace_back(worker);
@@ -371,14 +404,6 @@ bool AverageRadial(const TVKMPicture& picture, int32_t width, TWorkMatrix& K, Pr
   // can let its Cancel button be pressed.
   ArcAngles arc;
   int done = 0;
-  bool cancelled = false;
-  if (progress) {
-    progress->Step(0, chunks);
-    if (progress->Cancelled()) {
-      cancelled = true;
-      stop.store(true);
-    }
-  }
   for (int c; !stop.load() && (c = next.fetch_add(1)) < chunks;) {
     runChunk(c, arc);
     done = std::min(chunks, next.load());
