@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "formats/FileType.h"
+#include "image/FileNames.h"
 #include "image/NumberFormat.h"
 
 namespace {
