@@ -7,20 +7,7 @@
 #include <QPushButton>
 
 #include "image/TextEncoding.h"
-
-namespace {
-QColor ColourOf(TEditState s) {
-  switch (s) {
-    case TEditState::Silver:
-      return QColor(192, 192, 192);
-    case TEditState::Red:
-      return QColor(255, 0, 0);
-    case TEditState::White:
-      break;
-  }
-  return QColor(255, 255, 255);
-}
-}  // namespace
+#include "qtgui/NumberEditPaint.h"
 
 TAxesForm::TAxesForm(Messages& messages, std::function<TImageDoc*()> current,
                      std::function<void()> update, QWidget* parent)
@@ -42,7 +29,6 @@ TAxesForm::TAxesForm(Messages& messages, std::function<TImageDoc*()> current,
     *numbers[i] = new QLineEdit(this);
     (*numbers[i])->setObjectName(QString("Edit%1").arg(i + 1));
     (*numbers[i])->setGeometry(56, y, 121, 21);
-    (*numbers[i])->installEventFilter(this);
     (*numbers[i])->setAutoFillBackground(true);
     *units[i] = new QLineEdit(this);
     (*units[i])->setObjectName(QString("Edit%1").arg(i + 4));
@@ -65,38 +51,36 @@ TAxesForm::TAxesForm(Messages& messages, std::function<TImageDoc*()> current,
   setTabOrder(BitBtn1, BitBtn2);
   connect(BitBtn1, &QPushButton::clicked, this, &TAxesForm::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &TAxesForm::BitBtn2Click);
-  for (QLineEdit* e : {Edit1, Edit2, Edit3}) Paint(e, TEditState::White);
+  TNumberEdit* models[] = {&model_.Edit1, &model_.Edit2, &model_.Edit3};
+  for (int i = 0; i < 3; ++i) {
+    keys_[i] = new TNumberEditKeys(*numbers[i], *models[i]);
+    connect(keys_[i], &TNumberEditKeys::Enter, this, [this, k = keys_[i]] {
+      k->Model().AcceptAndRewrite(messages_.DecimalSeparator());
+      k->Show();
+    });
+    keys_[i]->Show();
+  }
 }
 
-TNumberEdit& TAxesForm::ModelEdit(const QLineEdit* edit) {
-  if (edit == Edit1) return model_.Edit1;
-  if (edit == Edit2) return model_.Edit2;
-  return model_.Edit3;
+TNumberEditKeys* TAxesForm::KeysOf(const QLineEdit* edit) const {
+  if (edit == Edit1) return keys_[0];
+  if (edit == Edit2) return keys_[1];
+  return keys_[2];
 }
 
 TEditState TAxesForm::StateOf(const QLineEdit* edit) const {
-  return const_cast<TAxesForm*>(this)->ModelEdit(edit).State;
-}
-
-void TAxesForm::Paint(QLineEdit* edit, TEditState state) {
-  QPalette p = edit->palette();
-  p.setColor(QPalette::Base, ColourOf(state));
-  edit->setPalette(p);
+  return KeysOf(edit)->Model().State;
 }
 
 void TAxesForm::ToControls() {
-  QLineEdit* numbers[] = {Edit1, Edit2, Edit3};
-  for (QLineEdit* e : numbers) {
-    e->setText(QString::fromStdString(ModelEdit(e).Text));
-    Paint(e, ModelEdit(e).State);
-  }
+  for (TNumberEditKeys* k : keys_) k->Show();
   Edit4->setText(QString::fromStdString(DisplayText(model_.Edit4)));
   Edit5->setText(QString::fromStdString(DisplayText(model_.Edit5)));
   Edit6->setText(QString::fromStdString(DisplayText(model_.Edit6)));
 }
 
 void TAxesForm::FromControls() {
-  for (QLineEdit* e : {Edit1, Edit2, Edit3}) ModelEdit(e).Text = e->text().toStdString();
+  for (TNumberEditKeys* k : keys_) k->Take();
   model_.Edit4 = Edit4->text().toStdString();
   model_.Edit5 = Edit5->text().toStdString();
   model_.Edit6 = Edit6->text().toStdString();
@@ -112,24 +96,6 @@ void TAxesForm::FormShow() {
   if (!doc || !doc->HasImage()) return;
   model_.FormShow(*doc->Picture, messages_.DecimalSeparator());
   ToControls();
-}
-
-bool TAxesForm::eventFilter(QObject* watched, QEvent* event) {
-  auto* edit = qobject_cast<QLineEdit*>(watched);
-  if (edit && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    TNumberEdit& m = ModelEdit(edit);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      m.Text = edit->text().toStdString();
-      TAxesModel::EditEnter(m, messages_.DecimalSeparator());
-      edit->setText(QString::fromStdString(m.Text));
-      Paint(edit, m.State);
-      return true;  // Enter never presses a button here
-    }
-    TAxesModel::EditKeyDown(m);
-    Paint(edit, m.State);
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 void TAxesForm::keyPressEvent(QKeyEvent* event) {
@@ -149,10 +115,7 @@ void TAxesForm::BitBtn2Click() {
   TImageDoc* doc = current_ ? current_() : nullptr;
   TVKMPicture* picture = (doc && doc->HasImage()) ? doc->Picture.get() : nullptr;
   const TAxesOkResult r = model_.BitBtn2Click(picture, messages_, messages_.DecimalSeparator());
-  for (QLineEdit* e : {Edit1, Edit2, Edit3}) {
-    e->setText(QString::fromStdString(ModelEdit(e).Text));
-    Paint(e, ModelEdit(e).State);
-  }
+  for (TNumberEditKeys* k : keys_) k->Show();
   if (r != TAxesOkResult::Applied) return;
   if (picture && update_) update_();
   hide();

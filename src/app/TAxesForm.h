@@ -11,6 +11,7 @@
 
 class QLineEdit;
 class QPushButton;
+class TNumberEditKeys;
 
 class TAxesForm : public QDialog {
   Q_OBJECT
@@ -38,17 +39,16 @@ class TAxesForm : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  TNumberEdit& ModelEdit(const QLineEdit* edit);
+  TNumberEditKeys* KeysOf(const QLineEdit* edit) const;
   void ToControls();
   void FromControls();
-  void Paint(QLineEdit* edit, TEditState state);
 
   Messages& messages_;
   std::function<TImageDoc*()> current_;
   std::function<void()> update_;
   TAxesModel model_;
+  TNumberEditKeys* keys_[3] = {nullptr, nullptr, nullptr};  // of Edit1, Edit2, Edit3
 };

@@ -39,33 +39,19 @@ void TAxesModel::FormShow(const TVKMPicture& picture, char sep) {
   Edit6 = picture.ScanPara.PhysUnit;
 }
 
-void TAxesModel::EditKeyDown(TNumberEdit& edit) {
-  edit.State = TEditState::Silver;
-}
-
-bool TAxesModel::EditEnter(TNumberEdit& edit, char sep) {
-  double v = 0;
-  if (!ParseNumber(edit.Text, v, sep)) {
-    edit.State = TEditState::Red;
-    return false;
-  }
-  edit.Text = FormatGeneral(v, sep);
-  edit.State = TEditState::White;
-  return true;
-}
-
 TAxesOkResult TAxesModel::BitBtn2Click(TVKMPicture* picture, Messages& messages, char sep) {
-  if (Edit1.State == TEditState::Red || Edit2.State == TEditState::Red ||
-      Edit3.State == TEditState::Red) {
+  if (Edit1.IsRed() || Edit2.IsRed() || Edit3.IsRed()) {
     messages.ShowMessage("Please confirm all values first!");
     return TAxesOkResult::Refused;
   }
   double values[3] = {0, 0, 0};
   TNumberEdit* edits[3] = {&Edit1, &Edit2, &Edit3};
+  // Each edit is red while its text is read and turns white when it is a number;
+  // the first that is none stays red and ends OK.
   for (int i = 0; i < 3; ++i) {
-    edits[i]->State = TEditState::Red;
-    if (!ParseNumber(edits[i]->Text, values[i], sep)) return TAxesOkResult::ParseFailed;
-    edits[i]->State = TEditState::White;
+    const std::optional<double> v = edits[i]->AcceptNumber(sep);
+    if (!v) return TAxesOkResult::ParseFailed;
+    values[i] = *v;
   }
   if (picture) RescalePicture(*picture, values[0], values[1], values[2], Edit4, Edit5, Edit6);
   return TAxesOkResult::Applied;

@@ -5,19 +5,8 @@
 #include <string>
 
 #include "image/Messages.h"
+#include "image/NumberEdit.h"
 #include "image/TVKMPicture.h"
-
-// The state a number edit shows by its colour.
-enum class TEditState {
-  White,   // accepted
-  Silver,  // edited since it was accepted (RGB 192, 192, 192)
-  Red,     // not a number (RGB 255, 0, 0)
-};
-
-struct TNumberEdit {
-  std::string Text;
-  TEditState State = TEditState::White;
-};
 
 enum class TAxesOkResult {
   Refused,      // "Please confirm all values first!" was shown; the dialog stays
@@ -47,13 +36,8 @@ class TAxesModel {
   // number format, and the three units. The edits' states are not reset.
   void FormShow(const TVKMPicture& picture, char sep);
 
-  // Any key pressed down in a number edit turns it silver.
-  static void EditKeyDown(TNumberEdit& edit);
-
-  // Enter in a number edit: a number is rewritten in the general number format and
-  // the edit turns white (returns true: the key is consumed); otherwise the edit
-  // turns red, the text stays and the key is not consumed (returns false).
-  static bool EditEnter(TNumberEdit& edit, char sep);
+  // A key in a number edit is TNumberEdit::KeyDown; Enter is AcceptAndRewrite (the
+  // number rewritten in the general number format, white; otherwise red).
 
   // OK: refuses while a number edit is red; then parses Edit1, Edit2, Edit3 in
   // this order (each turns white when it parses, the first that does not stays red

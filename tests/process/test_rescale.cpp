@@ -44,33 +44,6 @@ TEST(AxesForm, FormShowFillsTheEditsInTheGeneralFormat) {
   EXPECT_EQ(m.Edit1.State, TEditState::White);
 }
 
-TEST(AxesForm, KeysTurnSilverAndEnterReformatsOrTurnsRed) {
-  TNumberEdit e{"  1.50 ", TEditState::White};
-  TAxesModel::EditKeyDown(e);
-  EXPECT_EQ(e.State, TEditState::Silver);
-  EXPECT_TRUE(TAxesModel::EditEnter(e, '.'));
-  EXPECT_EQ(e.Text, "1.5");
-  EXPECT_EQ(e.State, TEditState::White);
-
-  e.Text = "2,50";
-  EXPECT_TRUE(TAxesModel::EditEnter(e, ','));
-  EXPECT_EQ(e.Text, "2,5");
-  e.Text = "1e3";
-  EXPECT_TRUE(TAxesModel::EditEnter(e, '.'));
-  EXPECT_EQ(e.Text, "1000");
-  e.Text = "0.00001";
-  EXPECT_TRUE(TAxesModel::EditEnter(e, '.'));
-  EXPECT_EQ(e.Text, "1E-5");
-
-  for (const char* bad : {"abc", "", "1.2.3", "12nm"}) {
-    e.Text = bad;
-    e.State = TEditState::Silver;
-    EXPECT_FALSE(TAxesModel::EditEnter(e, '.')) << bad;
-    EXPECT_EQ(e.State, TEditState::Red);
-    EXPECT_EQ(e.Text, bad);
-  }
-}
-
 TEST(AxesForm, OkWritesRangesUnitsAndScalesValues) {
   auto p = MakeRow({-1, 3, 0.5f});  // range 4
   TAxesModel m;
@@ -159,13 +132,13 @@ TEST(AxesForm, RedEditRefusesOkUntilTypedIntoOrConfirmed) {
   EXPECT_EQ(msg.Texts(), std::vector<std::string>{"Please confirm all values first!"});
 
   // Typing turns it silver, which lifts the refusal; the text still fails to parse.
-  TAxesModel::EditKeyDown(m.Edit2);
+  m.Edit2.KeyDown();
   EXPECT_EQ(m.BitBtn2Click(p.get(), msg, '.'), TAxesOkResult::ParseFailed);
   EXPECT_EQ(msg.shown.size(), 1u);
 
   // Confirming a number with Enter lifts it too.
   m.Edit2.Text = "3.25";
-  EXPECT_TRUE(TAxesModel::EditEnter(m.Edit2, '.'));
+  EXPECT_TRUE(m.Edit2.AcceptAndRewrite('.'));
   EXPECT_EQ(m.BitBtn2Click(p.get(), msg, '.'), TAxesOkResult::Applied);
   EXPECT_EQ(p->ScanPara.XScanRange, 7.0f);
   EXPECT_EQ(p->ScanPara.YScanRange, 3.25f);

@@ -12,6 +12,8 @@ class TestAxesForm : public QObject {
   TImageDoc doc;
   int updates = 0;
 
+  static QColor Background(const QLineEdit* e) { return e->palette().color(QPalette::Base); }
+
   void MakeImage() {
     doc.CreatePicture(2, 2);
     TVKMPicture& p = *doc.Picture;
@@ -68,6 +70,8 @@ class TestAxesForm : public QObject {
     QTest::mouseClick(f.BitBtn2, Qt::LeftButton);  // parse fails: red, no message
     QVERIFY(m.shown.empty());
     QCOMPARE(f.StateOf(f.Edit2), TEditState::Red);
+    QCOMPARE(Background(f.Edit2), QColor(255, 0, 0));
+    QCOMPARE(Background(f.Edit1), QColor(255, 255, 255));
     QVERIFY(f.isVisible());
     QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
     QCOMPARE(m.Texts(), std::vector<std::string>{"Please confirm all values first!"});
@@ -76,8 +80,10 @@ class TestAxesForm : public QObject {
     f.Edit2->selectAll();
     QTest::keyClicks(f.Edit2, "7,50");
     QCOMPARE(f.StateOf(f.Edit2), TEditState::Silver);
+    QCOMPARE(Background(f.Edit2), QColor(192, 192, 192));
     QTest::keyClick(f.Edit2, Qt::Key_Return);
     QCOMPARE(f.StateOf(f.Edit2), TEditState::White);
+    QCOMPARE(Background(f.Edit2), QColor(255, 255, 255));
     QCOMPARE(f.Edit2->text(), QString("7.5"));
     QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
     QCOMPARE(updates, 1);
