@@ -3,45 +3,40 @@
 #include "app/TMainForm.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
-#include <QSvgGenerator>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "analysis/Roughness.h"
+#include "app/ClipboardPrint.h"
+#include "app/FileDialogs.h"
+#include "app/Icons.h"
 #include "app/QtMessages.h"
 #include "app/TAboutBox.h"
 #include "app/TAxesForm.h"
 #include "app/TRenameForm.h"
+#include "app/ToolCommands.h"
+#include "app/WindowArrangement.h"
 #include "formats/AsciiExport.h"
 #include "formats/NativeWriter.h"
 #include "formats/OpenFile.h"
 #include "image/TextEncoding.h"
 #include "process/Arithmetic.h"
-#include "qtgui/ViewPainter.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 #include "view/TMDIChild.h"
@@ -50,41 +45,6 @@ namespace {
 
 constexpr int kDesignWidth = 785;
 constexpr int kDesignHeight = 563;
-
-// The open dialog's filters, index 1..6 in this order: a description and its
-// patterns, which are separated by ";" (blanks around them do not count).
-struct TOpenFilter {
-  const char* description;
-  const char* patterns;
-};
-const TOpenFilter kOpenFilters[] = {
-    {"Morvane", "*.txt"},        {"Burleigh", "*.img"},
-    {"Omicron", "*.par"},        {"TopoMetrix", "*.tfp; *.*fp; *.2fp; *.3fp "},
-    {"Windows-Bitmap", "*.bmp"}, {"All files", "*.*"},
-};
-
-// The single patterns of a filter text "Description (patterns)".
-QStringList PatternsOfFilter(const QString& filter) {
-  const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
-  const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
-  const QString list = open >= 0 && close > open ? filter.mid(open + 1, close - open - 1) : filter;
-  QStringList patterns;
-  for (const QString& p :
-       list.split(QRegularExpression(QStringLiteral("[; ]")), Qt::SkipEmptyParts))
-    patterns << p;
-  return patterns;
-}
-
-// The save dialog's filters, index 1..3 in this order.
-const char* const kSaveFilters[] = {
-    "Windows bitmap (*.bmp)",
-    "Morvane (*.txt & *.sin) (*.txt)",
-    "Morvane (*.txt & *.int) (*.txt)",
-};
-
-QString SuffixOfSaveFilter(int index) {
-  return index == 1 ? QStringLiteral("bmp") : QStringLiteral("txt");
-}
 
 // A hint "short|long": the short part is the tool tip, the long part the status
 // text; without "|" both are the whole hint.
@@ -107,52 +67,6 @@ QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption, const char*
   m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
   if (hint) m->menuAction()->setStatusTip(QString::fromUtf8(hint));
   return m;
-}
-
-// Small drawn images for the three processing buttons.
-QIcon DrawnIcon(int kind) {
-  QPixmap pm(16, 16);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(0, 0, 128), 1.5));
-  switch (kind) {
-    case 0: {  // filter: a smoothed wave
-      QPainterPath path(QPointF(1, 8));
-      path.cubicTo(5, 1, 9, 15, 15, 8);
-      p.drawPath(path);
-      break;
-    }
-    case 1:  // leveling: a tilted line and the level one
-      p.drawLine(QPointF(1, 13), QPointF(15, 4));
-      p.setPen(QPen(QColor(160, 0, 0), 1.5));
-      p.drawLine(QPointF(1, 13), QPointF(15, 13));
-      break;
-    default:  // histogram: bars
-      p.setBrush(QColor(0, 0, 128));
-      p.setPen(Qt::NoPen);
-      p.drawRect(QRectF(1, 9, 3, 6));
-      p.drawRect(QRectF(5, 3, 3, 12));
-      p.drawRect(QRectF(9, 6, 3, 9));
-      p.drawRect(QRectF(13, 11, 2, 4));
-      break;
-  }
-  return QIcon(pm);
-}
-
-// The program icon: a small false-colour ramp in the image colours.
-QIcon ProgramIcon() {
-  QPixmap pm(32, 32);
-  QPainter p(&pm);
-  QLinearGradient g(0, 32, 32, 0);
-  g.setColorAt(0.0, QColor(12, 0, 24));
-  g.setColorAt(0.4, QColor(206, 92, 40));
-  g.setColorAt(0.7, QColor(231, 181, 68));
-  g.setColorAt(1.0, QColor(236, 248, 136));
-  p.fillRect(pm.rect(), g);
-  p.setPen(QPen(QColor(255, 255, 255), 2));
-  p.drawLine(6, 24, 26, 24);
-  return QIcon(pm);
 }
 
 // A stored colour value (0x00BBGGRR: red in the low byte) as a QColor.
@@ -238,7 +152,7 @@ void TMainForm::FormCreate() {
   // The rename and rescale dialogs and the arithmetic window live, hidden, from
   // start-up to the end.
   renameForm_ = new TRenameForm([this](const QString& name) {
-    if (TMDIChild* child = ActiveChild()) {
+    if (TMDIChild* child = CurrentImageWindow()) {
       child->setWindowTitle(name);
       // The caption is also what other windows show of this one (the arithmetic
       // window's operand labels); the channel name stays.
@@ -248,11 +162,11 @@ void TMainForm::FormCreate() {
   axesForm_ = new TAxesForm(
       *messages_,
       [this]() -> TImageDoc* {
-        TMDIChild* child = ActiveChild();
+        TMDIChild* child = CurrentImageWindow();
         return child ? &child->Doc() : nullptr;
       },
       [this] {
-        if (TMDIChild* child = ActiveChild()) child->UpdateImage();
+        if (TMDIChild* child = CurrentImageWindow()) child->UpdateImage();
       });
   arithForm_ = new TArithForm(*this, settings_.get());
 
@@ -381,9 +295,9 @@ void TMainForm::CreateSpeedButtons(QWidget* panel) {
   OpenBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
   SaveBtn->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
   ExitBtn->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-  FilterButton->setIcon(DrawnIcon(0));
-  LevelButton->setIcon(DrawnIcon(1));
-  HistoButton->setIcon(DrawnIcon(2));
+  FilterButton->setIcon(ButtonIcon(TButtonImage::Filter));
+  LevelButton->setIcon(ButtonIcon(TButtonImage::Leveling));
+  HistoButton->setIcon(ButtonIcon(TButtonImage::Histogram));
   SaveBtn->setEnabled(false);
 
   connect(OpenBtn, &QToolButton::clicked, this, &TMainForm::OpenDialogeStart);
@@ -422,7 +336,7 @@ void TMainForm::UpdateMenuItems() {
   PasteItem->setEnabled(false);
 }
 
-TMDIChild* TMainForm::ActiveChild() const {
+TMDIChild* TMainForm::CurrentImageWindow() const {
   if (ActiveIndex < 1 || ActiveIndex > kMaxChildWindows) return nullptr;
   return ImageWindows[static_cast<size_t>(ActiveIndex)].data();
 }
@@ -531,34 +445,11 @@ void TMainForm::OpenDialogeStart() {
   // The classic default "C:\" (and any folder that no longer exists) means home.
   if (folder == QLatin1String("C:\\") || folder.isEmpty() || !QDir(folder).exists())
     folder = QDir::homePath();
-  const int index = settings_->ReadInteger(settings::kSave, "Index", settings::kDefaultSaveIndex);
-
-  QFileDialog dialog(this, QStringLiteral("Open"), folder);
-  dialog.setObjectName(QStringLiteral("OpenDialog"));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  QStringList filters;
-  for (const TOpenFilter& f : kOpenFilters)
-    filters << QString::fromLatin1(f.description) + QStringLiteral(" (") +
-                   QString::fromLatin1(f.patterns) + QLatin1Char(')');
-  dialog.setNameFilters(filters);
-  // The dialog itself separates patterns by blanks only, so "*.tfp;" would match
-  // nothing: the file list gets the patterns of the chosen filter one by one.
-  auto* model = dialog.findChild<QFileSystemModel*>();
-  const auto usePatterns = [model](const QString& filter) {
-    if (model) model->setNameFilters(PatternsOfFilter(filter));
-  };
-  connect(&dialog, &QFileDialog::filterSelected, &dialog, usePatterns);
-  // Index 0 (never chosen) and out-of-range values start on the first filter.
-  const int start = index >= 1 && index <= filters.size() ? index : 1;
-  dialog.selectNameFilter(filters.at(start - 1));
-  usePatterns(filters.at(start - 1));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-
-  const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-  settings_->WriteInteger(settings::kSave, "Index", chosen > 0 ? chosen : start);
-  OpenFile(dialog.selectedFiles().constFirst());
+  int index = settings_->ReadInteger(settings::kSave, "Index", settings::kDefaultSaveIndex);
+  const QString file = RunOpenDialog(this, folder, index);
+  if (file.isEmpty()) return;
+  settings_->WriteInteger(settings::kSave, "Index", index);
+  OpenFile(file);
 }
 
 void TMainForm::FileCloseItemClick() {
@@ -566,55 +457,18 @@ void TMainForm::FileCloseItemClick() {
 }
 
 void TMainForm::CloseAllItemClick() {
-  // Destroyed directly, without close events.
-  const auto windows = mdiArea_->subWindowList();
-  for (QMdiSubWindow* w : windows) delete w;
+  // Destroyed directly, without close events. An image window takes its tool
+  // windows with it, so the list is held by guarded pointers.
+  QList<QPointer<QMdiSubWindow>> windows;
+  for (QMdiSubWindow* w : mdiArea_->subWindowList()) windows << w;
+  for (const QPointer<QMdiSubWindow>& w : windows) delete w.data();
   UpdateMenuItems();
 }
 
-// The save dialog shared by Save and Save As; it keeps its name and filter for the
-// session, like one dialog object would. Returns the filter index 1..3, 0 when
-// cancelled.
-int TMainForm::RunSaveDialog(QString& fileName) {
-  QFileDialog dialog(this, QStringLiteral("Save As"));
-  dialog.setObjectName(QStringLiteral("SaveDialog"));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  QStringList filters;
-  for (const char* f : kSaveFilters) filters << QString::fromLatin1(f);
-  dialog.setNameFilters(filters);
-  const int start = saveFilterIndex_ >= 1 && saveFilterIndex_ <= 3 ? saveFilterIndex_ : 2;
-  dialog.selectNameFilter(filters.at(start - 1));
-  // The default extension follows the filter, so that a native save never gets a
-  // parameter file named *.bmp.
-  dialog.setDefaultSuffix(SuffixOfSaveFilter(start));
-  // Follow every change of the filter, by the user or by selectNameFilter.
-  for (QComboBox* combo : dialog.findChildren<QComboBox*>()) {
-    if (combo->count() != filters.size() || combo->itemText(0) != filters.at(0)) continue;
-    connect(combo, &QComboBox::currentIndexChanged, &dialog,
-            [&dialog](int i) { dialog.setDefaultSuffix(SuffixOfSaveFilter(i + 1)); });
-  }
-  if (!fileName.isEmpty()) {
-    const QFileInfo info(fileName);
-    if (info.path() != QLatin1String(".")) dialog.setDirectory(info.path());
-    dialog.selectFile(info.fileName());
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return 0;
-  const int index = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-  saveFilterIndex_ = index > 0 ? index : start;
-  fileName = dialog.selectedFiles().constFirst();
-  if (QFileInfo(fileName).suffix().isEmpty())
-    fileName += QLatin1Char('.') + SuffixOfSaveFilter(saveFilterIndex_);
-  saveFileName_ = fileName;
-  return saveFilterIndex_;
-}
-
 bool TMainForm::WriteBitmapFile(TMDIChild& child, const QString& fileName) {
-  const TBitmap8& bitmap = child.Doc().Image1;
   // An empty bitmap is no file to write and no failure to report.
-  if (bitmap.Width <= 0 || bitmap.Height <= 0) return false;
-  if (!::WriteBitmapFile(bitmap, fileName)) {
+  if (!child.HasRenderedImage()) return false;
+  if (!child.WriteBitmap(fileName)) {
     messages_->ShowMessage("Cannot create file " + fileName.toStdString(), TMsgDlgType::mtError);
     return false;
   }
@@ -624,14 +478,14 @@ bool TMainForm::WriteBitmapFile(TMDIChild& child, const QString& fileName) {
 void TMainForm::FileSaveItemClick() {
   TMDIChild* child = ActiveImageChild();
   if (!child) return;
-  QString name = saveFileName_;
-  if (RunSaveDialog(name) == 0) return;
+  QString name = saveDialog_.LastFileName();
+  if (saveDialog_.Run(this, name) == 0) return;
   // Save writes the rendered bitmap whatever filter was chosen.
   WriteBitmapFile(*child, name);
 }
 
 void TMainForm::FileSaveAsItemClick() {
-  TMDIChild* child = ActiveChild();
+  TMDIChild* child = CurrentImageWindow();
   if (!child) return;
   QString name = QString::fromStdString(ProposedSaveName(child->Doc().ChannelName));
   // A channel name without a folder (native channels) is proposed in the folder of
@@ -641,7 +495,7 @@ void TMainForm::FileSaveAsItemClick() {
         QString::fromStdString(settings_->ReadString(settings::kSave, "Path", ""));
     if (!folder.isEmpty() && QDir(folder).exists()) name = QDir(folder).filePath(name);
   }
-  const int index = RunSaveDialog(name);
+  const int index = saveDialog_.Run(this, name);
   if (index == 0) return;
   if (index == 1) {
     WriteBitmapFile(*child, name);
@@ -651,21 +505,13 @@ void TMainForm::FileSaveAsItemClick() {
 }
 
 void TMainForm::FileExportItemClick() {
-  TMDIChild* child = ActiveChild();
+  TMDIChild* child = CurrentImageWindow();
   if (!child || !child->Doc().HasImage()) return;
   const QString folder = QString::fromStdString(
       settings_->ReadString(settings::kFile, "ExportPath", QDir::currentPath().toStdString()));
 
-  QFileDialog dialog(this, QStringLiteral("Export"), folder);
-  dialog.setObjectName(QStringLiteral("ExportDialog"));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter(QStringLiteral("ASCII (*.dat)"));
-  dialog.setDefaultSuffix(QStringLiteral("dat"));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-
-  const QString fileName = dialog.selectedFiles().constFirst();
+  const QString fileName = RunExportDialog(this, folder);
+  if (fileName.isEmpty()) return;
   settings_->WriteString(settings::kFile, "ExportPath",
                          (QFileInfo(fileName).absolutePath() + QLatin1Char('/')).toStdString());
   if (!WriteAsciiExport(*child->Doc().Picture, fileName.toStdString(),
@@ -678,7 +524,7 @@ void TMainForm::FileExitItemClick() {
 }
 
 void TMainForm::RefreshItemClick() {
-  if (TMDIChild* child = ActiveChild()) child->UpdateImage();
+  if (TMDIChild* child = CurrentImageWindow()) child->UpdateImage();
 }
 
 void TMainForm::ScaleBars1Click() {
@@ -686,56 +532,23 @@ void TMainForm::ScaleBars1Click() {
 }
 
 void TMainForm::WindowCascadeItemClick() {
-  mdiArea_->cascadeSubWindows();
+  CascadeWindows(*mdiArea_);
 }
 
-// Side by side: every visible, not minimised child gets an equal column of the
-// client area's full height.
 void TMainForm::WindowTileItemClick() {
-  QList<QMdiSubWindow*> windows;
-  for (QMdiSubWindow* w : mdiArea_->subWindowList())
-    if (w->isVisible() && !w->isMinimized()) windows << w;
-  if (windows.isEmpty()) return;
-  const QRect area = mdiArea_->viewport()->rect();
-  const int n = static_cast<int>(windows.size());
-  const int width = area.width() / n;
-  for (int i = 0; i < n; ++i) {
-    QMdiSubWindow* w = windows.at(i);
-    if (w->isMaximized()) w->showNormal();
-    const int x = i * width;
-    const int wWidth = i == n - 1 ? area.width() - x : width;
-    w->setGeometry(x, 0, wWidth, area.height());
-  }
+  TileWindows(*mdiArea_);
 }
 
-// Minimised children in a row along the bottom edge, left to right.
 void TMainForm::WindowArrangeItemClick() {
-  const QRect area = mdiArea_->viewport()->rect();
-  int x = 0;
-  int y = area.height();
-  int rowHeight = 0;
-  for (QMdiSubWindow* w : mdiArea_->subWindowList()) {
-    if (!w->isMinimized()) continue;
-    const QSize s = w->size();
-    if (x > 0 && x + s.width() > area.width()) {
-      x = 0;
-      y -= rowHeight;
-      rowHeight = 0;
-    }
-    rowHeight = std::max(rowHeight, s.height());
-    w->move(x, y - s.height());
-    x += s.width();
-  }
+  ArrangeIcons(*mdiArea_);
 }
 
 void TMainForm::WindowMinimizeItemClick() {
-  const auto windows = mdiArea_->subWindowList();
-  for (auto it = windows.crbegin(); it != windows.crend(); ++it) (*it)->showMinimized();
-  WindowArrangeItemClick();
+  MinimizeAll(*mdiArea_);
 }
 
 void TMainForm::Rename1Click() {
-  TMDIChild* child = ActiveChild();
+  TMDIChild* child = CurrentImageWindow();
   if (!child) return;
   renameForm_->Edit1->setText(child->windowTitle());
   renameForm_->show();
@@ -760,7 +573,7 @@ int TMainForm::SlotOfDragSource(QObject* source) {
 }
 
 void TMainForm::Duplicate1Click() {
-  TMDIChild* old = ActiveChild();
+  TMDIChild* old = CurrentImageWindow();
   if (!old || !old->Doc().HasImage()) return;
   TMDIChild* w = nullptr;
   try {
@@ -782,7 +595,7 @@ void TMainForm::Duplicate1Click() {
 }
 
 void TMainForm::Invers1Click() {
-  TMDIChild* child = ActiveChild();
+  TMDIChild* child = CurrentImageWindow();
   if (!child || !child->Doc().HasImage()) return;
   InvertPicture(*child->Doc().Picture);
   child->UpdateImage();
@@ -794,11 +607,11 @@ void TMainForm::ArithmeticItemClick() {
 }
 
 void TMainForm::Scale1Click() {
-  if (ActiveChild()) axesForm_->show();
+  if (CurrentImageWindow()) axesForm_->show();
 }
 
 void TMainForm::Roughness1Click() {
-  TMDIChild* child = ActiveChild();
+  TMDIChild* child = CurrentImageWindow();
   const auto text =
       RoughnessMessage(child ? child->Doc().Picture.get() : nullptr, messages_->DecimalSeparator());
   if (text) messages_->ShowMessage(*text, TMsgDlgType::mtInformation);
@@ -818,34 +631,17 @@ void TMainForm::FontItemClick() {
   setFont(chosen);
   // Only the current image window takes the new font now; later windows take it
   // from the main window.
-  if (TMDIChild* child = ActiveChild()) {
+  if (TMDIChild* child = CurrentImageWindow()) {
     child->SetWindowFont(chosen);
     child->ComposeView();
   }
 }
 
-// The composed view goes to the clipboard as a vector picture (SVG) and as a
-// bitmap, so that both kinds of programs can paste it.
 void TMainForm::CopyItemClick() {
-  TMDIChild* child = ActiveChild();
+  TMDIChild* child = CurrentImageWindow();
   if (!child || child->ViewMetafile.isNull()) return;
-  const QRect r = child->ViewMetafile.boundingRect();
-  QByteArray svg;
-  QBuffer buffer(&svg);
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator generator;
-  generator.setOutputDevice(&buffer);
-  generator.setSize(r.size());
-  generator.setViewBox(r);
-  generator.setTitle(child->windowTitle());
-  {
-    QPainter painter(&generator);
-    painter.drawPicture(0, 0, child->ViewMetafile);
-  }
-  auto* mime = new QMimeData;
-  mime->setData(QStringLiteral("image/svg+xml"), svg);
-  mime->setImageData(child->Image3->pixmap().toImage());
-  QGuiApplication::clipboard()->setMimeData(mime);
+  QGuiApplication::clipboard()->setMimeData(
+      ComposedViewMimeData(child->ViewMetafile, child->ShownView(), child->windowTitle()));
 }
 
 void TMainForm::Print1Click() {
@@ -857,18 +653,10 @@ void TMainForm::Print1Click() {
 
 bool TMainForm::PrintActiveImage(QPrinter& printer) {
   TMDIChild* child = ActiveImageChild();
-  if (!child || !child->Doc().HasImage()) return false;
-  const TBitmap8& bitmap = child->Doc().Image1;
-  printer.setDocName(child->windowTitle());
-  QPainter painter;
-  if (!painter.begin(&printer)) {
-    messages_->ShowMessage("Printing Error", TMsgDlgType::mtError);
-    return false;
-  }
-  // Only the image, one bitmap pixel to a 5 x 5 block of printer pixels.
-  painter.drawImage(QRect(10, 10, 5 * bitmap.Width, 5 * bitmap.Height), ToQImage(bitmap));
-  if (!painter.end()) {
-    printer.abort();
+  if (!child || !child->Doc().HasImage() || !child->HasRenderedImage()) return false;
+  // Only the image, without colour bar or labels.
+  if (PrintImage(printer, child->RenderedImage(), child->windowTitle()) ==
+      TPrintResult::PrinterFailed) {
     messages_->ShowMessage("Printing Error", TMsgDlgType::mtError);
     return false;
   }

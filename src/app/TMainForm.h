@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 
+#include "app/FileDialogs.h"
 #include "image/DocumentHost.h"
 #include "process/ui/TArithForm.h"
 
@@ -43,9 +44,11 @@ class TMainForm : public QMainWindow, public TArithHost {
   TIniFile& Settings() { return *settings_; }
   QMdiArea* MdiArea() const { return mdiArea_; }
   int ChildCount() override;
-  // The current image window, or nullptr when its slot holds none.
-  TMDIChild* ActiveChild() const;
-  // The active child window when it is an image window, else nullptr.
+  // The current image window, ImageWindows[ActiveIndex]: the image window activated
+  // last, also while a tool window is the active child. Null when the slot holds none.
+  TMDIChild* CurrentImageWindow() const;
+  // The active child window when it is an image window; null when no child is
+  // active or the active one is a tool window.
   TMDIChild* ActiveImageChild() const;
 
   // Creates, registers and names a new image window. Refuses beyond 16 child
@@ -137,7 +140,8 @@ class TMainForm : public QMainWindow, public TArithHost {
   void ReadFont();
   void ChildDestroyed(QObject* child);
   int FreeSlot() const;
-  int RunSaveDialog(QString& fileName);
+  // The window's rendered bitmap as a Windows bitmap; "Cannot create file ..." when
+  // it cannot be written.
   bool WriteBitmapFile(TMDIChild& child, const QString& fileName);
   TMDIChild* ChildOf(const TImageDoc& doc) const;
 
@@ -149,7 +153,6 @@ class TMainForm : public QMainWindow, public TArithHost {
   TRenameForm* renameForm_ = nullptr;
   TAxesForm* axesForm_ = nullptr;
   TArithForm* arithForm_ = nullptr;
-  int saveFilterIndex_ = 2;  // the save dialog's design filter
-  QString saveFileName_;
+  TSaveDialog saveDialog_;
   bool destroying_ = false;
 };

@@ -11,6 +11,7 @@
 
 #include "analysis/Roughness.h"
 #include "cli/CliHost.h"
+#include "cli/CliProgress.h"
 #include "formats/AsciiExport.h"
 #include "formats/NativeWriter.h"
 #include "formats/OpenFile.h"
@@ -142,8 +143,10 @@ class ImageRun {
   }
 
   bool Process(TImageDoc& doc, int n, int count) {
+    CliProgress progress(std::cerr, ProgressShown(o_.Quiet), file_);
+    TCliOpContext ctx{msgs_, sep_, progress};
     for (const TCliOperation& op : o_.Ops)
-      if (!ApplyOperation(op, doc, msgs_, sep_)) {
+      if (!ApplyOperation(op, doc, ctx)) {
         msgs_.Say("operation " + op.Text + " refused; no output written for image " +
                   std::to_string(n));
         return false;

@@ -11,22 +11,8 @@
 
 namespace {
 
-enum class TOpKind { Invert, Rescale, Arith };
-
-bool KnownOperation(const std::string& name, TOpKind& kind) {
-  if (name == "invert") {
-    kind = TOpKind::Invert;
-    return true;
-  }
-  if (name.rfind("rescale:", 0) == 0) {
-    kind = TOpKind::Rescale;
-    return true;
-  }
-  if (name.rfind("arith:", 0) == 0) {
-    kind = TOpKind::Arith;
-    return true;
-  }
-  return false;
+[[noreturn]] void Malformed(const std::string& text) {
+  throw CliUsageError("malformed operation: " + text);
 }
 
 std::vector<std::string> Split(const std::string& s, char by) {
@@ -40,68 +26,58 @@ std::vector<std::string> Split(const std::string& s, char by) {
   }
 }
 
-// rescale:X,Y,Z[,XUNIT,YUNIT,ZUNIT]. The numbers are written with a point, since the
-// comma separates the fields.
-void ParseRescale(TCliOperation& op) {
-  op.Args = Split(op.Name.substr(8), ',');
-  if (op.Args.size() != 3 && op.Args.size() != 6)
-    throw CliUsageError("malformed operation: " + op.Text);
+// invert: Process > Invers.
+TCliApply ParseInvert(const std::string&, const std::string&) {
+  return [](TImageDoc& doc, int, TCliOpContext&) {
+    InvertPicture(*doc.Picture);
+    return true;
+  };
+}
+
+// rescale:X,Y,Z[,XUNIT,YUNIT,ZUNIT]: the rescale dialog filled from the image, the
+// new values typed in, then OK. The numbers are written with a point, since the comma
+// separates the fields.
+TCliApply ParseRescale(const std::string& args, const std::string& text) {
+  std::vector<std::string> fields = Split(args, ',');
+  if (fields.size() != 3 && fields.size() != 6) Malformed(text);
   for (int i = 0; i < 3; ++i) {
     double v;
-    if (!ParseNumber(op.Args[i], v, '.')) throw CliUsageError("malformed operation: " + op.Text);
+    if (!ParseNumber(fields[i], v, '.')) Malformed(text);
   }
+  return [fields](TImageDoc& doc, int, TCliOpContext& ctx) {
+    TAxesModel dialog;
+    dialog.FormShow(*doc.Picture, ctx.Sep);
+    dialog.Edit1.Text = fields[0];
+    dialog.Edit2.Text = fields[1];
+    dialog.Edit3.Text = fields[2];
+    if (fields.size() == 6) {
+      dialog.Edit4 = fields[3];
+      dialog.Edit5 = fields[4];
+      dialog.Edit6 = fields[5];
+    }
+    return dialog.BitBtn2Click(doc.Picture.get(), ctx.Msgs, ctx.Sep) == TAxesOkResult::Applied;
+  };
 }
 
-// arith:OP:FILE2[#N] with OP one of + - * /.
-void ParseArith(TCliOperation& op) {
-  const std::string rest = op.Name.substr(6);
-  if (rest.size() < 3 || rest[1] != ':' || std::string("+-*/").find(rest[0]) == std::string::npos)
-    throw CliUsageError("malformed operation: " + op.Text);
-  op.Op = rest[0];
-  op.File2 = rest.substr(2);
-  const size_t hash = op.File2.rfind('#');
-  if (hash != std::string::npos) {
-    const std::string n = op.File2.substr(hash + 1);
-    if (!AllDigits(n) || n.size() > 3 || std::stoi(n) < 1)
-      throw CliUsageError("malformed operation: " + op.Text);
-    op.Image2 = std::stoi(n);
-    op.File2 = op.File2.substr(0, hash);
-  }
-  if (op.File2.empty()) throw CliUsageError("malformed operation: " + op.Text);
-}
-
-bool Rescale(const TCliOperation& op, TImageDoc& doc, Messages& msgs, char sep) {
-  // The dialog filled from the image, the new values typed in, then OK.
-  TAxesModel dialog;
-  dialog.FormShow(*doc.Picture, sep);
-  dialog.Edit1.Text = op.Args[0];
-  dialog.Edit2.Text = op.Args[1];
-  dialog.Edit3.Text = op.Args[2];
-  if (op.Args.size() == 6) {
-    dialog.Edit4 = op.Args[3];
-    dialog.Edit5 = op.Args[4];
-    dialog.Edit6 = op.Args[5];
-  }
-  return dialog.BitBtn2Click(doc.Picture.get(), msgs, sep) == TAxesOkResult::Applied;
-}
-
-bool Arith(const TCliOperation& op, TImageDoc& doc, CliMessages& msgs, char sep) {
+bool Arith(char op, const std::string& file2, int image2, TImageDoc& doc, TCliOpContext& ctx) {
+  CliMessages& msgs = ctx.Msgs;
   // The second operand is opened like any input file; its messages name it.
   const std::string current = msgs.File;
-  msgs.File = op.File2;
+  msgs.File = file2;
   CliHost host(msgs);
-  OpenFile(op.File2, host);
+  OpenFile(file2, host);
   host.Finish();
   msgs.File = current;
-  if (op.Image2 > static_cast<int>(host.Images.size())) {
-    msgs.Say("arith: " + op.File2 + " has no image " + std::to_string(op.Image2));
+  if (image2 > static_cast<int>(host.Images.size())) {
+    msgs.Say("arith: " + file2 + " has no image " + std::to_string(image2));
     return false;
   }
-  const TImageDoc& second = *host.Images[static_cast<size_t>(op.Image2) - 1];
+  const TImageDoc& second = *host.Images[static_cast<size_t>(image2) - 1];
   TVKMPicture result(&msgs);
   TBitmap8 image3;
-  const TArithOutcome outcome = ComputeArithmetic(
-      doc.Picture.get(), second.Picture.get(), std::string(" ") + op.Op, result, image3, msgs, sep);
+  const TArithOutcome outcome =
+      ComputeArithmetic(doc.Picture.get(), second.Picture.get(), std::string(" ") + op, result,
+                        image3, msgs, ctx.Sep);
   if (!outcome.Computed()) return false;
   // "Use": a new "Calculus" image with the first operand's parameters replaces it.
   TImageDoc calculus(&msgs);
@@ -114,48 +90,85 @@ bool Arith(const TCliOperation& op, TImageDoc& doc, CliMessages& msgs, char sep)
   return true;
 }
 
+// arith:OP:FILE2[#N] with OP one of + - * /. The file name is taken as it stands, so a
+// name that ends in "*2" is no repetition.
+TCliApply ParseArith(const std::string& args, const std::string& text) {
+  if (args.size() < 3 || args[1] != ':' || std::string("+-*/").find(args[0]) == std::string::npos)
+    Malformed(text);
+  const char op = args[0];
+  std::string file2 = args.substr(2);
+  int image2 = 1;
+  const size_t hash = file2.rfind('#');
+  if (hash != std::string::npos) {
+    const std::string n = file2.substr(hash + 1);
+    if (!AllDigits(n) || n.size() > 3 || std::stoi(n) < 1) Malformed(text);
+    image2 = std::stoi(n);
+    file2 = file2.substr(0, hash);
+  }
+  if (file2.empty()) Malformed(text);
+  return [op, file2, image2](TImageDoc& doc, int, TCliOpContext& ctx) {
+    return Arith(op, file2, image2, doc, ctx);
+  };
+}
+
+// The row whose name and argument form fit `text`, or null; `args` receives the text
+// after "name:".
+const TCliOpRow* FindRow(const std::string& text, std::string& args) {
+  for (const TCliOpRow& row : CliOperationTable()) {
+    const std::string name = row.Name;
+    if (row.Args != TCliOpArgs::Required && text == name) {
+      args.clear();
+      return &row;
+    }
+    if (row.Args != TCliOpArgs::None && text.size() > name.size() &&
+        text.compare(0, name.size(), name) == 0 && text[name.size()] == ':') {
+      args = text.substr(name.size() + 1);
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+const std::vector<TCliOpRow>& CliOperationTable() {
+  static const std::vector<TCliOpRow> table = {
+      {"invert", TCliOpArgs::None, false, ParseInvert},
+      {"rescale", TCliOpArgs::Required, false, ParseRescale},
+      {"arith", TCliOpArgs::Required, false, ParseArith},
+  };
+  return table;
+}
 
 TCliOperation ParseOperation(const std::string& text) {
   TCliOperation op;
   op.Text = text;
-  op.Name = text;
-  // "*K" with K digits at the very end: press "do" K times. Only workbench
-  // operations have a "do" button; none of the operations here has one.
+  std::string args;
+  const TCliOpRow* whole = FindRow(text, args);
+  // "*K" with K digits at the very end: press "do" K times. A row that takes the
+  // whole text and cannot repeat (arith's file name, rescale's numbers) reads the
+  // suffix as part of its arguments.
   const size_t star = text.rfind('*');
-  bool hasRepeat = false;
-  if (star != std::string::npos) {
+  const bool suffix = star != std::string::npos && AllDigits(text.substr(star + 1));
+  if (suffix && !(whole && !whole->Repeatable)) {
     const std::string k = text.substr(star + 1);
-    if (AllDigits(k) && text.rfind("arith:", 0) != 0) {
-      if (k.size() > 6 || std::stoi(k) < 1) throw CliUsageError("malformed operation: " + text);
-      op.Repeat = std::stoi(k);
-      op.Name = text.substr(0, star);
-      hasRepeat = true;
-    }
+    if (k.size() > 6 || std::stoi(k) < 1) Malformed(text);
+    const TCliOpRow* row = FindRow(text.substr(0, star), args);
+    if (!row) throw CliUsageError("unknown operation: " + text);
+    if (!row->Repeatable) Malformed(text);
+    op.Row = row;
+    op.Repeat = std::stoi(k);
+  } else {
+    if (!whole) throw CliUsageError("unknown operation: " + text);
+    op.Row = whole;
   }
-  TOpKind kind;
-  if (!KnownOperation(op.Name, kind)) throw CliUsageError("unknown operation: " + text);
-  if (hasRepeat) throw CliUsageError("malformed operation: " + text);
-  if (kind == TOpKind::Rescale) ParseRescale(op);
-  if (kind == TOpKind::Arith) ParseArith(op);
+  op.Apply = op.Row->Parse(args, text);
   return op;
 }
 
-bool ApplyOperation(const TCliOperation& op, TImageDoc& doc, CliMessages& msgs, char sep) {
-  TOpKind kind;
-  if (!KnownOperation(op.Name, kind) || !doc.HasImage()) return false;
-  bool ok = true;
-  switch (kind) {
-    case TOpKind::Invert:
-      InvertPicture(*doc.Picture);
-      break;
-    case TOpKind::Rescale:
-      ok = Rescale(op, doc, msgs, sep);
-      break;
-    case TOpKind::Arith:
-      ok = Arith(op, doc, msgs, sep);
-      break;
-  }
-  doc.Render(sep);
+bool ApplyOperation(const TCliOperation& op, TImageDoc& doc, TCliOpContext& ctx) {
+  if (!op.Apply || !doc.HasImage()) return false;
+  const bool ok = op.Apply(doc, op.Repeat, ctx);
+  doc.Render(ctx.Sep);
   return ok;
 }

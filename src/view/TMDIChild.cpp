@@ -127,7 +127,42 @@ void TMDIChild::showEvent(QShowEvent* event) {
   QMdiSubWindow::showEvent(event);
 }
 
-TMDIChild::~TMDIChild() = default;
+TMDIChild::~TMDIChild() {
+  // Tool windows go first, while this window is still whole: they may read its
+  // picture as they are destroyed.
+  const QList<QPointer<QWidget>> tools = toolWindows_;
+  toolWindows_.clear();
+  for (const QPointer<QWidget>& t : tools) delete t.data();
+}
+
+void TMDIChild::AdoptToolWindow(QWidget* tool) {
+  if (!tool || toolWindows_.contains(tool)) return;
+  toolWindows_.removeAll(nullptr);
+  toolWindows_ << tool;
+}
+
+QList<QWidget*> TMDIChild::ToolWindows() const {
+  QList<QWidget*> alive;
+  for (const QPointer<QWidget>& t : toolWindows_)
+    if (t) alive << t.data();
+  return alive;
+}
+
+bool TMDIChild::HasRenderedImage() const {
+  return doc_.Image1.Width > 0 && doc_.Image1.Height > 0;
+}
+
+QImage TMDIChild::RenderedImage() const {
+  return HasRenderedImage() ? ToQImage(doc_.Image1) : QImage();
+}
+
+QImage TMDIChild::ShownView() const {
+  return Image3->pixmap().toImage();
+}
+
+bool TMDIChild::WriteBitmap(const QString& fileName) const {
+  return HasRenderedImage() && WriteBitmapFile(doc_.Image1, fileName);
+}
 
 void TMDIChild::FormCreate() {
   ScanInfoItem->setChecked(false);

@@ -5,8 +5,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
+#include <QList>
 #include <QMdiSubWindow>
 #include <QPicture>
+#include <QPointer>
 
 #include "image/TImageDoc.h"
 
@@ -65,6 +68,23 @@ class TMDIChild : public QMdiSubWindow {
   QSize ClientSize() const;
   void SetClientSize(int width, int height);
 
+  // True once the picture has been rendered into a bitmap of at least one pixel.
+  bool HasRenderedImage() const;
+  // The rendered 8-bit bitmap with its colours (what Save writes and Print prints).
+  QImage RenderedImage() const;
+  // The composed view as shown (image, colour bar, labels, scale bar).
+  QImage ShownView() const;
+  // Writes the rendered bitmap as an 8-bit Windows bitmap; false when there is none
+  // or the file cannot be written.
+  bool WriteBitmap(const QString& fileName) const;
+
+  // Tool windows opened for this image (workbench, line profile, 3D view, palette
+  // editor) are adopted by it and destroyed with it; the window does not need to
+  // know their classes. A tool window that is closed before leaves the list.
+  void AdoptToolWindow(QWidget* tool);
+  // The adopted tool windows still alive, in the order adopted.
+  QList<QWidget*> ToolWindows() const;
+
   // The image window whose view a drag started from (the source of a drop event).
   static TMDIChild* FromDragSource(QObject* source);
 
@@ -103,6 +123,7 @@ class TMDIChild : public QMdiSubWindow {
 
   TImageDoc doc_;
   TIniFile* settings_;
+  QList<QPointer<QWidget>> toolWindows_;
   QColor fontColor_ = Qt::black;
   QWidget* client_ = nullptr;
   QPoint dragStart_;

@@ -200,7 +200,7 @@ class TestMainForm : public QObject {
     QCOMPARE(form->size(), QSize(400, 300));
     QCOMPARE(form->pos(), QPoint(0, 0));
     QCOMPARE(form->ActiveIndex, -1);
-    QVERIFY(form->ActiveChild() == nullptr);
+    QVERIFY(form->CurrentImageWindow() == nullptr);
   }
 
   void placeAndSizeAreWrittenOnCloseAndReadAtStart() {
@@ -283,7 +283,7 @@ class TestMainForm : public QObject {
     QCOMPARE(b->Index(), 2);
     QCOMPARE(c->Index(), 3);
     QCOMPARE(form->ActiveIndex, 3);
-    QCOMPARE(form->ActiveChild(), c);
+    QCOMPARE(form->CurrentImageWindow(), c);
 
     // The first window closes: its slot is cleared; the count of windows (2) is
     // still the slot of a live window, yet the next one gets a free slot.
@@ -292,7 +292,7 @@ class TestMainForm : public QObject {
     a->close();
     QTRY_VERIFY(form->ImageWindows[1].isNull());
     form->ActiveIndex = 1;
-    QVERIFY(form->ActiveChild() == nullptr);
+    QVERIFY(form->CurrentImageWindow() == nullptr);
     form->RefreshItemClick();  // nothing to refresh, no crash
     form->Rename1Click();
 
@@ -304,12 +304,12 @@ class TestMainForm : public QObject {
         QVERIFY(used.insert(w->Index()).second);
       }
     QCOMPARE(used.size(), size_t(3));
-    QCOMPARE(form->ActiveChild(), d);
+    QCOMPARE(form->CurrentImageWindow(), d);
     QVERIFY(d->Index() != b->Index() && d->Index() != c->Index());
 
     for (int bad : {-1, 0, 17, 100}) {
       form->ActiveIndex = bad;
-      QVERIFY(form->ActiveChild() == nullptr);
+      QVERIFY(form->CurrentImageWindow() == nullptr);
     }
   }
 

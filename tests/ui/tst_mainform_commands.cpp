@@ -53,7 +53,7 @@ class TestMainFormCommands : public QObject {
     TMDIChild* old = AddImage("scan1.int");
     old->setWindowTitle("scan1.int - Topography");
     form_->Duplicate1Click();
-    TMDIChild* copy = form_->ActiveChild();
+    TMDIChild* copy = form_->CurrentImageWindow();
     QVERIFY(copy && copy != old);
     QCOMPARE(copy->windowTitle(), QStringLiteral("scan1.int - Topography"));
     QCOMPARE(copy->Doc().ChannelName, std::string("scan1.int"));
@@ -120,7 +120,7 @@ class TestMainFormCommands : public QObject {
     QCOMPARE(arith->Label2->text(), QStringLiteral("renamed"));
     // A duplicate takes the caption over, for its title and for what others show.
     form_->Duplicate1Click();
-    TMDIChild* copy = form_->ActiveChild();
+    TMDIChild* copy = form_->CurrentImageWindow();
     QVERIFY(copy && copy != w);
     QCOMPARE(copy->windowTitle(), QStringLiteral("renamed"));
     arith->SetOperand(2, copy->Index());

@@ -58,7 +58,7 @@ class TestMainFormFiles : public QObject {
     QCOMPARE(windows[0]->windowTitle(), QStringLiteral("demo_topo.int - Topography"));
     QCOMPARE(windows[1]->windowTitle(), QStringLiteral("demo_current.sin - Current"));
     auto* last = qobject_cast<TMDIChild*>(windows[1]);
-    QCOMPARE(form_->ActiveChild(), last);
+    QCOMPARE(form_->CurrentImageWindow(), last);
     QCOMPARE(form_->MdiArea()->currentSubWindow(), windows[1]);
     QCOMPARE(last->Doc().ChannelCaption, std::string("Current"));
     QCOMPARE(last->Image1->pixmap().size(), QSize(256, 256));
@@ -69,7 +69,7 @@ class TestMainFormFiles : public QObject {
 
   void saveAsProposesTheChannelNameAndWritesANativeFileThatReadsBack() {
     form_->OpenFile(kDemo);
-    TMDIChild* source = form_->ActiveChild();
+    TMDIChild* source = form_->CurrentImageWindow();
     QVERIFY(source);
     QString proposed, startFilter;
     AnswerModal<QFileDialog>([&](QFileDialog* dlg) {
@@ -86,7 +86,7 @@ class TestMainFormFiles : public QObject {
     QVERIFY(msgs_.shown.empty());
 
     form_->OpenFile(Path("copy.txt"));
-    TMDIChild* copy = form_->ActiveChild();
+    TMDIChild* copy = form_->CurrentImageWindow();
     QVERIFY(copy && copy != source);
     QCOMPARE(copy->windowTitle(), QStringLiteral("copy.sin - Current"));
     const TVKMPicture& a = *source->Doc().Picture;
@@ -98,7 +98,7 @@ class TestMainFormFiles : public QObject {
 
   void saveAsWithTheBitmapFilterWritesTheRenderedImage() {
     form_->OpenFile(kDemo);
-    TMDIChild* w = form_->ActiveChild();
+    TMDIChild* w = form_->CurrentImageWindow();
     AnswerModal<QFileDialog>([&](QFileDialog* dlg) { Choose(dlg, Path("view"), 1); });
     form_->FileSaveAsItemClick();
     QImage img(Path("view.bmp"));
@@ -134,7 +134,7 @@ class TestMainFormFiles : public QObject {
 
   void exportWritesTheTableAndRemembersItsFolder() {
     form_->OpenFile(kDemo);
-    TMDIChild* w = form_->ActiveChild();
+    TMDIChild* w = form_->CurrentImageWindow();
     QDir(dir_.path()).mkdir(QStringLiteral("out"));
     QStringList filters;
     AnswerModal<QFileDialog>([&](QFileDialog* dlg) {

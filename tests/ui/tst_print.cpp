@@ -28,7 +28,7 @@ class TestPrint : public QObject {
     doc.CreatePicture(4, 3);
     for (int i = 0; i < 12; ++i) doc.Picture->Data()[i] = static_cast<float>(i);
     form.ImageReady(doc);
-    form.ActiveChild()->setWindowTitle("my scan");
+    form.CurrentImageWindow()->setWindowTitle("my scan");
     QVERIFY(form.PrintActiveImage(printer));
     QCOMPARE(printer.docName(), QString("my scan"));
     QFile f(pdf);

@@ -1,0 +1,37 @@
+// The main window's file dialogs: open (six filters, patterns separated by ";"),
+// save (shared by Save and Save As, three filters) and the ASCII export.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The single patterns of a filter text "Description (patterns)", which are
+// separated by ";" or blanks.
+QStringList PatternsOfFilter(const QString& filter);
+
+// The open dialog in `folder`, starting on filter `filterIndex` (1..6; anything else
+// is the first). Returns the chosen file and sets `filterIndex` to the chosen filter,
+// or returns an empty text when cancelled.
+QString RunOpenDialog(QWidget* parent, const QString& folder, int& filterIndex);
+
+// The save dialog keeps its file name and filter for the session, like one dialog
+// object would.
+class TSaveDialog {
+ public:
+  // Runs the dialog with `fileName` proposed. Returns the filter index 1..3 and sets
+  // `fileName`, or 0 when cancelled. A name without extension gets the filter's.
+  int Run(QWidget* parent, QString& fileName);
+
+  int FilterIndex() const { return filterIndex_; }
+  // The name chosen last, proposed again by Save.
+  const QString& LastFileName() const { return fileName_; }
+
+ private:
+  int filterIndex_ = 2;  // the design filter
+  QString fileName_;
+};
+
+// The export dialog ("ASCII (*.dat)") in `folder`. The chosen file, or empty.
+QString RunExportDialog(QWidget* parent, const QString& folder);

@@ -1,0 +1,51 @@
+// Creating, placing and adopting tool windows.
+#include "app/ToolCommands.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+#include "app/TMainForm.h"
+#include "view/TMDIChild.h"
+
+TMDIChild* ToolTargetWindow(const TMainForm& main, TToolTarget target) {
+  switch (target) {
+    case TToolTarget::CurrentImage:
+      return main.CurrentImageWindow();
+    case TToolTarget::ActiveImage:
+      return main.ActiveImageChild();
+  }
+  return nullptr;
+}
+
+QMdiSubWindow* OpenToolChild(TMainForm& main, TToolTarget target,
+                             const std::function<QMdiSubWindow*(TMDIChild& image)>& make) {
+  TMDIChild* image = ToolTargetWindow(main, target);
+  if (!image) return nullptr;
+  QMdiSubWindow* tool = make(*image);
+  if (!tool) return nullptr;
+  // A closed tool window is freed at once; the menus follow the number of children.
+  tool->setAttribute(Qt::WA_DeleteOnClose);
+  QObject::connect(tool, &QObject::destroyed, &main,
+                   [&main] { QTimer::singleShot(0, &main, &TMainForm::UpdateMenuItems); });
+  main.MdiArea()->addSubWindow(tool);
+  image->AdoptToolWindow(tool);
+  tool->show();
+  main.MdiArea()->setActiveSubWindow(tool);
+  main.UpdateMenuItems();
+  return tool;
+}
+
+QWidget* OpenToolOnTop(TMainForm& main, TToolTarget target,
+                       const std::function<QWidget*(TMDIChild& image)>& make) {
+  TMDIChild* image = ToolTargetWindow(main, target);
+  if (!image) return nullptr;
+  QWidget* tool = make(*image);
+  if (!tool) return nullptr;
+  tool->setAttribute(Qt::WA_DeleteOnClose);
+  tool->setWindowFlags(tool->windowFlags() | Qt::Tool | Qt::WindowStaysOnTopHint);
+  image->AdoptToolWindow(tool);
+  tool->show();
+  tool->raise();
+  return tool;
+}

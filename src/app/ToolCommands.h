@@ -1,0 +1,41 @@
+// The one place that creates tool windows: the processing workbench, the line
+// profile window and the 3D view (child windows of the main window's area, counted
+// among its 16 child windows) and the palette editor (a window that stays on top).
+// Each is adopted by the image window it was opened for and destroyed with it; the
+// image window never includes their headers.
+//
+// A command is a few lines: pick the target by the command's guard, create the
+// window for it, name it, hand it the picture, and let OpenToolChild or
+// OpenToolOnTop place, adopt and show it. TMainForm connects the menu item to it.
+#pragma once
+
+#include <functional>
+
+class QMdiSubWindow;
+class QWidget;
+class TMainForm;
+class TMDIChild;
+
+// Which image window a tool command works on.
+enum class TToolTarget {
+  // The current image window (ImageWindows[ActiveIndex]), also while a tool window
+  // is active: Simple Filter, Noise, FFT, Palette, Simple3D, Line.
+  CurrentImage,
+  // The active child, only when it is an image window: with a tool window active
+  // the command does nothing. Histogram, Leveling, Zoom, Sphere.
+  ActiveImage,
+};
+
+// The image window a command with this guard works on, or null (nothing to do).
+TMDIChild* ToolTargetWindow(const TMainForm& main, TToolTarget target);
+
+// Creates a tool child window for the target: `make` builds it (not yet shown) for
+// the image window; it is then added to the main window's area, adopted by the image
+// window, shown and made active. Returns it, or null when the guard found no image
+// window (`make` is not called) or `make` returned null.
+QMdiSubWindow* OpenToolChild(TMainForm& main, TToolTarget target,
+                             const std::function<QMdiSubWindow*(TMDIChild& image)>& make);
+
+// The same for a top-level tool window that stays on top of the main window.
+QWidget* OpenToolOnTop(TMainForm& main, TToolTarget target,
+                       const std::function<QWidget*(TMDIChild& image)>& make);

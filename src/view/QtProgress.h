@@ -1,0 +1,35 @@
+// Progress of long core work shown on a window's progress bar: the bar runs from 0
+// to the total, pending events run at every step (so the window stays drawn and its
+// Cancel button can be pressed), and a pressed Cancel button stops the work.
+#pragma once
+
+#include <QMetaObject>
+#include <QPointer>
+
+#include "image/Progress.h"
+
+class QAbstractButton;
+class QProgressBar;
+
+class QtProgress : public Progress {
+ public:
+  // `bar` and `cancelButton` may be null. The button cancels while this object lives.
+  explicit QtProgress(QProgressBar* bar, QAbstractButton* cancelButton = nullptr);
+  ~QtProgress() override;
+  QtProgress(const QtProgress&) = delete;
+  QtProgress& operator=(const QtProgress&) = delete;
+
+  void Step(int step, int total) override;
+
+  // True once Cancel was pressed or Cancel() called, and also when the bar has been
+  // destroyed meanwhile: the window the work was for is gone, so it must stop.
+  bool Cancelled() const override;
+
+  void Cancel() { cancelled_ = true; }
+
+ private:
+  QPointer<QProgressBar> bar_;
+  bool hadBar_;
+  bool cancelled_ = false;
+  QMetaObject::Connection cancelConnection_;
+};
