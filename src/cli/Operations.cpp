@@ -113,8 +113,9 @@ TCliApply ParseArith(const std::string& args, const std::string& text) {
 
 // The row whose name and argument form fit `text`, or null; `args` receives the text
 // after "name:".
-const TCliOpRow* FindRow(const std::string& text, std::string& args) {
-  for (const TCliOpRow& row : CliOperationTable()) {
+const TCliOpRow* FindRow(const std::vector<TCliOpRow>& table, const std::string& text,
+                         std::string& args) {
+  for (const TCliOpRow& row : table) {
     const std::string name = row.Name;
     if (row.Args != TCliOpArgs::Required && text == name) {
       args.clear();
@@ -141,10 +142,14 @@ const std::vector<TCliOpRow>& CliOperationTable() {
 }
 
 TCliOperation ParseOperation(const std::string& text) {
+  return ParseOperation(text, CliOperationTable());
+}
+
+TCliOperation ParseOperation(const std::string& text, const std::vector<TCliOpRow>& table) {
   TCliOperation op;
   op.Text = text;
   std::string args;
-  const TCliOpRow* whole = FindRow(text, args);
+  const TCliOpRow* whole = FindRow(table, text, args);
   // "*K" with K digits at the very end: press "do" K times. A row that takes the
   // whole text and cannot repeat (arith's file name, rescale's numbers) reads the
   // suffix as part of its arguments.
@@ -153,7 +158,7 @@ TCliOperation ParseOperation(const std::string& text) {
   if (suffix && !(whole && !whole->Repeatable)) {
     const std::string k = text.substr(star + 1);
     if (k.size() > 6 || std::stoi(k) < 1) Malformed(text);
-    const TCliOpRow* row = FindRow(text.substr(0, star), args);
+    const TCliOpRow* row = FindRow(table, text.substr(0, star), args);
     if (!row) throw CliUsageError("unknown operation: " + text);
     if (!row->Repeatable) Malformed(text);
     op.Row = row;

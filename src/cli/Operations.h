@@ -55,6 +55,8 @@ struct TCliOperation {
 // operation this program does not have, or "malformed operation: ..." for a known
 // one whose arguments cannot be read (a "*K" on an operation that takes none, too).
 TCliOperation ParseOperation(const std::string& text);
+// The same against another table (tests give rows of their own).
+TCliOperation ParseOperation(const std::string& text, const std::vector<TCliOpRow>& table);
 
 // Applies the operation to the image and refreshes it (renders it, so minimum and
 // maximum are current for the next operation). False when the operation was refused

@@ -6,7 +6,7 @@
 #include <QProgressBar>
 
 QtProgress::QtProgress(QProgressBar* bar, QAbstractButton* cancelButton)
-    : bar_(bar), hadBar_(bar != nullptr) {
+    : bar_(bar), hadBar_(bar != nullptr), windowShown_(bar && bar->window()->isVisible()) {
   if (cancelButton)
     cancelConnection_ =
         QObject::connect(cancelButton, &QAbstractButton::clicked, [this] { cancelled_ = true; });
@@ -25,5 +25,8 @@ void QtProgress::Step(int step, int total) {
 }
 
 bool QtProgress::Cancelled() const {
-  return cancelled_ || (hadBar_ && !bar_);
+  if (cancelled_) return true;
+  if (!hadBar_) return false;
+  // A window closed while its work runs is only deleted once the work returns.
+  return !bar_ || (windowShown_ && !bar_->window()->isVisible());
 }

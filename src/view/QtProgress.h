@@ -22,7 +22,8 @@ class QtProgress : public Progress {
   void Step(int step, int total) override;
 
   // True once Cancel was pressed or Cancel() called, and also when the bar has been
-  // destroyed meanwhile: the window the work was for is gone, so it must stop.
+  // destroyed or its window closed meanwhile: the window the work was for is gone,
+  // so the work must stop.
   bool Cancelled() const override;
 
   void Cancel() { cancelled_ = true; }
@@ -30,6 +31,7 @@ class QtProgress : public Progress {
  private:
   QPointer<QProgressBar> bar_;
   bool hadBar_;
+  bool windowShown_;  // the bar's window was shown when the work began
   bool cancelled_ = false;
   QMetaObject::Connection cancelConnection_;
 };
