@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -21,10 +20,25 @@ struct TInclude {
   bool angled;
 };
 
+// `line` as `#include <target>` or `#include "target"`, blanks allowed around "#".
+bool ParseInclude(const std::string& line, TInclude& inc) {
+  size_t i = line.find_first_not_of(" \t");
+  if (i == std::string::npos || line[i] != '#') return false;
+  i = line.find_first_not_of(" \t", i + 1);
+  if (i == std::string::npos || line.compare(i, 7, "include") != 0) return false;
+  i = line.find_first_not_of(" \t", i + 7);
+  if (i == std::string::npos || (line[i] != '<' && line[i] != '"')) return false;
+  const char close = line[i] == '<' ? '>' : '"';
+  const size_t end = line.find(close, i + 1);
+  if (end == std::string::npos) return false;
+  inc.angled = close == '>';
+  inc.target = line.substr(i + 1, end - i - 1);
+  return true;
+}
+
 // Every #include of the sources below src/<folder>, optionally leaving out the
 // window code in its ui/ subfolders.
 std::vector<TInclude> IncludesOf(const std::string& folder, bool withoutUi) {
-  static const std::regex include(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
   std::vector<TInclude> found;
   const fs::path root = kSrc / folder;
   if (!fs::exists(root)) return found;
@@ -34,9 +48,10 @@ std::vector<TInclude> IncludesOf(const std::string& folder, bool withoutUi) {
     if (withoutUi && rel.find("/ui/") != std::string::npos) continue;
     std::ifstream in(entry.path());
     std::string line;
-    std::smatch m;
-    while (std::getline(in, line))
-      if (std::regex_search(line, m, include)) found.push_back({rel, m[2], m[1] == "<"});
+    while (std::getline(in, line)) {
+      TInclude inc{rel, {}, false};
+      if (ParseInclude(line, inc)) found.push_back(inc);
+    }
   }
   return found;
 }
