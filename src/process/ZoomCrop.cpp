@@ -1,0 +1,62 @@
+// The zoom square, the crop and taking a crop over.
+#include "process/ZoomCrop.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+void ZoomStart(TZoomSquare& z, int32_t px, int32_t py) {
+  z.ZoomX1 = z.ZoomX2 = px;
+  z.ZoomY1 = z.ZoomY2 = py;
+}
+
+void ZoomDragTo(TZoomSquare& z, int32_t px) {
+  z.ZoomX2 = px;
+  z.ZoomY2 = px - z.ZoomX1 + z.ZoomY1;
+}
+
+std::array<TPixel, 5> ZoomOutline(const TZoomSquare& z) {
+  return {TPixel{z.ZoomX1, z.ZoomY1}, TPixel{z.ZoomX1, z.ZoomY2}, TPixel{z.ZoomX2, z.ZoomY2},
+          TPixel{z.ZoomX2, z.ZoomY1}, TPixel{z.ZoomX1, z.ZoomY1}};
+}
+
+std::string ZoomHint(int32_t px, int32_t py) {
+  return "X= " + std::to_string(px) + "  Y= " + std::to_string(py);
+}
+
+bool CropToSquare(const TVKMPicture& source, TZoomSquare& z, TVKMPicture& work) {
+  if (z.ZoomX2 < z.ZoomX1) std::swap(z.ZoomX1, z.ZoomX2);
+  if (z.ZoomY2 < z.ZoomY1) std::swap(z.ZoomY1, z.ZoomY2);
+  if (!source.HasMatrix()) return false;
+  // The pointer may leave the result image while dragging, and the square's height
+  // follows its width, so a corner can lie outside the picture: only the part of
+  // the square inside the picture is taken, rather than values that do not exist.
+  const int32_t x1 = std::max(z.ZoomX1, 0), x2 = std::min(z.ZoomX2, source.Columns);
+  const int32_t y1 = std::max(z.ZoomY1, 0), y2 = std::min(z.ZoomY2, source.Rows);
+  if (x1 >= x2 || y1 >= y2) return false;
+  const int32_t w = x2 - x1, h = y2 - y1;
+  // `work` may be `source`'s own crop of an earlier "do", never `source` itself.
+  work.SetSize(w, h);
+  if (!work.HasMatrix()) return false;
+  for (int32_t r = 0; r < h; ++r)
+    std::memcpy(work.RowTable[r], source.RowTable[source.Rows - y2 + r] + x1,
+                static_cast<size_t>(w) * sizeof(float));
+  return true;
+}
+
+void TakeOverCrop(TVKMPicture& source, const TVKMPicture& work) {
+  if (!source.HasMatrix() || !work.HasMatrix()) return;
+  // Single precision throughout. Dividing and multiplying by the same count could
+  // still move a range by one unit in its last place, so an unchanged count leaves
+  // its range alone.
+  TScanPara& sp = source.ScanPara;
+  if (work.Columns != source.Columns)
+    sp.XScanRange =
+        sp.XScanRange / static_cast<float>(source.Columns) * static_cast<float>(work.Columns);
+  if (work.Rows != source.Rows)
+    sp.YScanRange = sp.YScanRange / static_cast<float>(source.Rows) * static_cast<float>(work.Rows);
+  if (source.Rows != work.Rows || source.Columns != work.Columns)
+    source.SetSize(work.Columns, work.Rows);
+  if (!source.HasMatrix()) return;
+  std::memcpy(source.Data(), work.Data(), work.ValueCount() * sizeof(float));
+}
