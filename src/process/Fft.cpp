@@ -405,16 +405,18 @@ float LogMagnitude(float re, float im) {
 void LogMagnitudes(const float* re, const float* im, int32_t N, int32_t stride,
                    float* const* rows) {
   const int32_t h = N / 2;
-  // Destination (r, c) shows the spectrum at ((r + h) mod N, (c + h) mod N).
-  auto at = [&](int32_t r, int32_t c) {
-    return static_cast<size_t>((r + h) % N) * stride + static_cast<size_t>((c + h) % N);
-  };
   bool any = false;
   float least = 0;
+  std::vector<float*> zeros;
   for (int32_t r = 0; r < N; ++r) {
+    // Destination (r, c) shows the spectrum at ((r + h) mod N, (c + h) mod N).
+    const size_t src = static_cast<size_t>((r + h) % N) * stride;
     for (int32_t c = 0; c < N; ++c) {
-      const size_t i = at(r, c);
-      if (re[i] == 0 && im[i] == 0) continue;
+      const size_t i = src + static_cast<size_t>(c < N - h ? c + h : c - (N - h));
+      if (re[i] == 0 && im[i] == 0) {
+        zeros.push_back(&rows[r][c]);
+        continue;
+      }
       const float y = LogMagnitude(re[i], im[i]);
       rows[r][c] = y;
       if (y == y && (!any || y < least)) {
@@ -424,11 +426,7 @@ void LogMagnitudes(const float* re, const float* im, int32_t N, int32_t stride,
     }
   }
   const float zero = any ? least - 1 : 0;
-  for (int32_t r = 0; r < N; ++r)
-    for (int32_t c = 0; c < N; ++c) {
-      const size_t i = at(r, c);
-      if (re[i] == 0 && im[i] == 0) rows[r][c] = zero;
-    }
+  for (float* z : zeros) *z = zero;
 }
 
 }  // namespace
