@@ -159,11 +159,14 @@ TPaletteReadResult ReadPaletteFile(const std::string& fileName, TPaletteKind kin
 
   LineReader reader(file.file);
   if (kind == pkJasc) {
-    // A wrong header line is reported and reading goes on, so a file with a
-    // damaged header still gives its colours.
-    if (HeaderLine(reader) != "JASC-PAL") messages.ShowMessage("Keine JASC-Palette.");
-    if (HeaderLine(reader) != "0100") messages.ShowMessage("Falsche Version.");
-    if (HeaderLine(reader) != "256") messages.ShowMessage("Keine 256-Farben-Palette.");
+    // A wrong header line is reported in a plain box and reading goes on, so a
+    // file with a damaged header still gives its colours.
+    if (HeaderLine(reader) != "JASC-PAL")
+      messages.ShowMessage("Keine JASC-Palette.", TMsgDlgType::mtCustom);
+    if (HeaderLine(reader) != "0100")
+      messages.ShowMessage("Falsche Version.", TMsgDlgType::mtCustom);
+    if (HeaderLine(reader) != "256")
+      messages.ShowMessage("Keine 256-Farben-Palette.", TMsgDlgType::mtCustom);
   }
   std::string line;
   for (int entry = 0; entry < kPaletteEntries && reader.Next(line); ++entry) {

@@ -193,6 +193,7 @@ TEST(PaletteFileRead, WrongJascHeaderIsReportedAndReadingGoesOn) {
   EXPECT_EQ(ReadPaletteFile(path, pkJasc, p, m), TPaletteReadResult::Read);
   EXPECT_EQ(m.Texts(), (std::vector<std::string>{"Keine JASC-Palette.", "Falsche Version.",
                                                  "Keine 256-Farben-Palette."}));
+  EXPECT_EQ(m.shown[0].kind, TMsgDlgType::mtCustom);
   EXPECT_EQ(EntryColour(p, 0), (TRgb{1, 2, 3}));
   EXPECT_EQ(EntryColour(p, 1), (TRgb{4, 5, 6}));
 
