@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 #include "palette/PaletteViews.h"
@@ -155,14 +156,20 @@ void TPaletteForm::FormCreate() {
   auto* panels = new QHBoxLayout(StatusBar);
   panels->setContentsMargins(0, 0, 0, 0);
   panels->setSpacing(2);
+  // Each panel is as wide as its design width or its longest text at the window's
+  // font, whichever is more; the last one takes what the window has left.
+  const char* const longest[3] = {"Index 255", "RGB 255, 255, 255",
+                                  "Index 255 bis 255 ausgew\u00e4hlt (256 Eintr\u00e4ge)"};
   for (int i = 0; i < 3; ++i) {
     StatusPanel[i] = new QLabel(StatusBar);
     StatusPanel[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
     StatusPanel[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusPanel[i]->setFixedWidth(kPanelWidths[i]);
-    panels->addWidget(StatusPanel[i]);
+    const int needed = StatusPanel[i]->fontMetrics().horizontalAdvance(Text(longest[i])) +
+                       2 * StatusPanel[i]->frameWidth() + 8;
+    StatusPanel[i]->setMinimumWidth(std::max(kPanelWidths[i], needed));
+    if (i < 2) StatusPanel[i]->setMaximumWidth(std::max(kPanelWidths[i], needed));
+    panels->addWidget(StatusPanel[i], i == 2 ? 1 : 0);
   }
-  panels->addStretch(1);
   // 17 pixels, or as much as the font needs to show its descenders.
   StatusBar->setFixedHeight(std::max(kStatusBarHeight, fontMetrics().height() + 4));
   root->addWidget(StatusBar);
