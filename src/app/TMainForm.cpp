@@ -266,6 +266,7 @@ void TMainForm::CreateMenus() {
   connect(FontItem, &QAction::triggered, this, &TMainForm::FontItemClick);
   connect(CopyItem, &QAction::triggered, this, &TMainForm::CopyItemClick);
   connect(Print1, &QAction::triggered, this, &TMainForm::Print1Click);
+  connect(PaletteItem, &QAction::triggered, this, [this] { PaletteItemClick(*this); });
 }
 
 void TMainForm::CreateSpeedButtons(QWidget* panel) {

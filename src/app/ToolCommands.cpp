@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/TMainForm.h"
+#include "palette/ui/TPaletteForm.h"
 #include "view/TMDIChild.h"
 
 TMDIChild* ToolTargetWindow(const TMainForm& main, TToolTarget target) {
@@ -48,4 +49,13 @@ QWidget* OpenToolOnTop(TMainForm& main, TToolTarget target,
   tool->show();
   tool->raise();
   return tool;
+}
+
+QWidget* PaletteItemClick(TMainForm& main) {
+  return OpenToolOnTop(main, TToolTarget::CurrentImage, [](TMDIChild& image) -> QWidget* {
+    auto* editor = new TPaletteForm(image.Doc().Msgs());
+    editor->SetSource(&image);
+    editor->SetCaptionText("Choose Palette for " + image.windowTitle().toStdString());
+    return editor;
+  });
 }

@@ -39,3 +39,8 @@ QMdiSubWindow* OpenToolChild(TMainForm& main, TToolTarget target,
 // The same for a top-level tool window that stays on top of the main window.
 QWidget* OpenToolOnTop(TMainForm& main, TToolTarget target,
                        const std::function<QWidget*(TMDIChild& image)>& make);
+
+// View > Palette: a palette editor for the current image window, with its colours,
+// captioned "Choose Palette for " and the window's caption. Each use opens a further
+// editor. Returns it, or null without a current image window.
+QWidget* PaletteItemClick(TMainForm& main);

@@ -29,7 +29,7 @@ int SizeNumber(const std::string& s, const std::string& option, TCliCommand comm
 // The options each command takes, and which of them take a value.
 const std::set<std::string> kWithValue = {
     "--image",  "--decimal-point", "--spectroscopy", "--out",  "--out-dir",   "--op", "--ascii",
-    "--native", "--kind",          "--bmp",          "--view", "--view-size", "--to"};
+    "--native", "--kind",          "--bmp",          "--view", "--view-size", "--to", "--palette"};
 
 std::set<std::string> OptionsOf(TCliCommand command) {
   std::set<std::string> common = {"--image", "--decimal-point", "--spectroscopy", "--quiet"};
@@ -43,7 +43,7 @@ std::set<std::string> OptionsOf(TCliCommand command) {
       break;
     case TCliCommand::Process:
       common.insert({"--op", "--ascii", "--native", "--kind", "--bmp", "--view", "--stats",
-                     "--profile", "--s3d", "--out-dir"});
+                     "--profile", "--s3d", "--out-dir", "--palette"});
       common.insert(view.begin(), view.end());
       break;
     case TCliCommand::Convert:
@@ -103,6 +103,8 @@ void SetOption(TCliOptions& o, const std::string& name, const std::string& value
       bad("malformed --kind value: " + value + " (sin or int)");
   } else if (name == "--bmp") {
     o.Bmp = value;
+  } else if (name == "--palette") {
+    o.Palette = value;
   } else if (name == "--view") {
     const std::string s = Lower(FilePartExtension(value));
     if (s != "png" && s != "svg") bad("--view writes .png or .svg files, not " + value);

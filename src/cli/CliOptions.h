@@ -47,6 +47,7 @@ struct TCliOptions {
   std::string Bmp;
   std::string View;
   bool Stats = false;
+  std::string Palette;  // --palette PATH: the colour table as a palette file
 
   // the composed view
   int ViewW = 0;  // 0: the default for the chosen colour bar setting
@@ -60,7 +61,7 @@ struct TCliOptions {
   // More than one image may be chosen: several files, or every image of one.
   bool SeveralImages() const { return Files.size() > 1 || !Image.has_value(); }
   bool HasFileOutputs() const {
-    return !Ascii.empty() || !Native.empty() || !Bmp.empty() || !View.empty();
+    return !Ascii.empty() || !Native.empty() || !Bmp.empty() || !View.empty() || !Palette.empty();
   }
 };
 

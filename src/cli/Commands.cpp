@@ -18,6 +18,7 @@
 #include "image/FileNames.h"
 #include "image/NumberFormat.h"
 #include "image/TextEncoding.h"
+#include "palette/Palette.h"
 #include "qtgui/ViewPainter.h"
 #include "settings/SettingsKeys.h"
 
@@ -126,6 +127,13 @@ class ImageRun {
     return true;
   }
 
+  bool PaletteFile(const TImageDoc& doc, const std::string& path) {
+    // The palette writer says "Cannot write file ..." itself.
+    if (!SaveColourTable(doc.Picture->ColourTable, path, msgs_)) return false;
+    if (Interactive(o_)) msgs_.Say("wrote " + path);
+    return true;
+  }
+
   bool View(TImageDoc& doc, const std::string& path) {
     TViewOptions v;
     v.ZScale = o_.ZScale;
@@ -162,6 +170,7 @@ class ImageRun {
       ok = Written(WriteBitmapFile(doc.Image1, PathOf(path)), path) && ok;
     }
     if (!o_.View.empty()) ok = View(doc, Target(o_.View, n, count, "png")) && ok;
+    if (!o_.Palette.empty()) ok = PaletteFile(doc, Target(o_.Palette, n, count, "PAL")) && ok;
     if (o_.Stats) {
       // The text of the box, its carriage return printed as a line break.
       if (auto text = RoughnessMessage(doc.Picture.get(), sep_)) {

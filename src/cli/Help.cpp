@@ -78,6 +78,8 @@ std::string CommandHelp(TCliCommand command) {
           "                        Process > Rescale with these values (numbers with a point)\n"
           "  arith:OP:FILE2[#N]    Arithmetic with image N (default 1) of FILE2 as second\n"
           "                        operand, OP one of + - * /, then \"Use\"\n"
+          "  palette:FILE          View > Palette, opening FILE (.PAL/.pal JASC, .TXT/.txt\n"
+          "                        text, else binary) over the image's colours\n"
           "\n"
           "Outputs:\n"
           "  --ascii PATH          the ASCII export\n"
@@ -85,7 +87,9 @@ std::string CommandHelp(TCliCommand command) {
           "                        the native parameter file and its data file\n"
           "  --bmp PATH            the rendered 8-bit bitmap\n"
           "  --view PATH           the composed view as .png or .svg\n"
-          "  --stats               the roughness text on standard output\n";
+          "  --stats               the roughness text on standard output\n"
+          "  --palette PATH        the image's colours as a palette file, the kind as for\n"
+          "                        palette:FILE\n";
       t += kView;
       t += "  --out-dir DIR         with several images: DIR/<base>[_<N>].<ext of PATH>\n";
       t += kCommon;

@@ -4,6 +4,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
+#include "cli/OpsPalette.h"
 #include "formats/OpenFile.h"
 #include "image/NumberFormat.h"
 #include "process/Arithmetic.h"
@@ -137,6 +138,7 @@ const std::vector<TCliOpRow>& CliOperationTable() {
       {"invert", TCliOpArgs::None, false, ParseInvert},
       {"rescale", TCliOpArgs::Required, false, ParseRescale},
       {"arith", TCliOpArgs::Required, false, ParseArith},
+      {"palette", TCliOpArgs::Required, false, ParsePaletteOp},
   };
   return table;
 }

@@ -212,3 +212,9 @@ TPaletteReadResult ApplyPaletteFile(TLogPalette& table, const std::string& fileN
   model.ApplyTo(table);
   return result;
 }
+
+bool SaveColourTable(const TLogPalette& table, const std::string& fileName, Messages& messages) {
+  PaletteModel model;
+  model.TakeColours(table);
+  return model.SaveAs(fileName, PaletteKindOfName(fileName), messages);
+}

@@ -127,3 +127,8 @@ int32_t PaletteEntryAt(int32_t x, int32_t y);
 // `fileName` (kind from its extension) and hands the colours back to `table`.
 TPaletteReadResult ApplyPaletteFile(TLogPalette& table, const std::string& fileName,
                                     Messages& messages);
+
+// What the command line's palette output does: an editor on `table` saves it as
+// `fileName`, the kind from its extension. False, after "Cannot write file ...",
+// when it could not be written.
+bool SaveColourTable(const TLogPalette& table, const std::string& fileName, Messages& messages);

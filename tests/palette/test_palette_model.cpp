@@ -278,3 +278,20 @@ TEST(PaletteApplyFile, PartialFileOverTheTable) {
             TPaletteReadResult::NothingRead);
   EXPECT_EQ(table.palPalEntry[2], (TPaletteEntry{10, 20, 30, 1}));
 }
+
+TEST(PaletteApplyFile, TableSavedAsTheKindOfItsName) {
+  TempDir dir;
+  RecordingMessages msg;
+  TLogPalette table;
+  for (int i = 0; i < 256; ++i) table.palPalEntry[i] = {uint8_t(i), 0, uint8_t(255 - i), 1};
+  ASSERT_TRUE(SaveColourTable(table, dir.Path("t.txt"), msg));
+  const std::string text = ReadAll(dir.Path("t.txt"));
+  EXPECT_EQ(text.substr(0, 18), "0 0 255\r\n1 0 254\r\n");
+  // 256 lines "i 0 255-i" CR LF: the digits of 0..255 twice (10 + 180 + 468 each)
+  // and five more characters per line.
+  EXPECT_EQ(text.size(), 2u * 658u + 5u * 256u);
+  ASSERT_TRUE(SaveColourTable(table, dir.Path("t"), msg));
+  EXPECT_EQ(ReadAll(dir.Path("t")).size(), 768u);
+  EXPECT_FALSE(SaveColourTable(table, dir.Path("none/t.PAL"), msg));
+  EXPECT_EQ(msg.shown.size(), 1u);
+}
