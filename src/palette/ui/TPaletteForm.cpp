@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -349,6 +350,23 @@ void TPaletteForm::SetSource(TMDIChild* window) {
   source_ = window;
   if (window && window->Doc().Picture) model_.TakeColours(window->Doc().Picture->ColourTable);
   Refresh();
+  if (window) PlaceBeside(*window);
+}
+
+void TPaletteForm::PlaceBeside(const QWidget& window) {
+  // Beside the image window, so the colours being edited can be watched on it; inside
+  // the screen, and over the window only where the screen has no room beside it.
+  adjustSize();
+  const QRect image(window.mapToGlobal(QPoint(0, 0)), window.size());
+  const QScreen* screen = window.screen();
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const QSize outer = frameGeometry().size().expandedTo(size());
+  int x = image.right() + 8;
+  if (x + outer.width() > area.right()) x = image.left() - outer.width() - 8;
+  if (x < area.left()) x = area.right() - outer.width();
+  const int y =
+      std::clamp(image.top(), area.top(), std::max(area.top(), area.bottom() - outer.height()));
+  move(std::max(x, area.left()), y);
 }
 
 void TPaletteForm::SetCaptionText(const std::string& caption) {

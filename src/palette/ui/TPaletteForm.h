@@ -159,6 +159,7 @@ class TPaletteForm : public QWidget {
 
  private:
   void FormCreate();
+  void PlaceBeside(const QWidget& window);
   void BuildMenus();
   void BuildToolBar();
   // The window's caption from the model, the undo items from its snapshots.
