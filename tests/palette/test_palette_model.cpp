@@ -243,24 +243,6 @@ TEST(PaletteModelCurve, PressSnapshotsMoveDrawsUpEnds) {
   EXPECT_EQ(m.PaletteData, before);
 }
 
-TEST(PaletteModelChannels, ClicksFollowTheRules) {
-  PaletteModel m;
-  m.AktivClick(chGreen);
-  EXPECT_EQ(m.Active, (ChannelSet{false, true, false}));
-  m.VerbindenClick();
-  EXPECT_TRUE(m.Linked);
-  EXPECT_EQ(m.Active, (ChannelSet{true, true, true}));
-  m.SichtbarClick(chBlue);
-  EXPECT_EQ(m.Visible, (ChannelSet{true, true, false}));
-}
-
-TEST(PaletteModelRepetitions, MessageOfThePalette) {
-  PaletteModel m = Grey();
-  EXPECT_EQ(m.CheckRepetitions(), "0 Wiederholungen, d.h. 256 verschiedene Farben.");
-  SetEntryColour(m.PaletteData, 0, {1, 1, 1});
-  EXPECT_EQ(m.CheckRepetitions(), "1 Wiederholungen, d.h. 255 verschiedene Farben.");
-}
-
 TEST(PaletteApplyFile, PartialFileOverTheTable) {
   TempDir dir;
   RecordingMessages msg;
