@@ -21,7 +21,12 @@ bool TLoadFiles::ReadBitmap(TImageDoc& window) {
   Messages& msg = Msgs();
   const std::string& name = FileNames[1];
   TFileBytes file;
-  file.Open(name);
+  // Something that is there but is no regular file (a pipe, a folder) cannot be read;
+  // a missing file reads as one without the format's mark.
+  if (!file.Open(name) && PathExists(name)) {
+    msg.ShowMessage("Cannot open file " + name, TMsgDlgType::mtError);
+    return false;
+  }
   const std::vector<uint8_t> h = file.Read(0, kHeadersSize);
   if (h.size() < 2 || std::toupper(h[0]) != 'B' || std::toupper(h[1]) != 'M') {
     msg.ShowMessage("Not a Bitmap image! Convert canceled", TMsgDlgType::mtError);

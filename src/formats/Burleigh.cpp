@@ -42,7 +42,12 @@ TZoom ZoomOf(uint16_t code) {
 bool TLoadFiles::ReadBurleigh(TImageDoc& window) {
   Messages& msg = Msgs();
   TFileBytes file;
-  file.Open(FileNames[1]);
+  // Something that is there but is no regular file (a pipe, a folder) cannot be read;
+  // a missing file reads as one without the format's mark.
+  if (!file.Open(FileNames[1]) && PathExists(FileNames[1])) {
+    msg.ShowMessage("Cannot open file " + FileNames[1], TMsgDlgType::mtError);
+    return false;
+  }
   const std::vector<uint8_t> header = file.Read(0, kHeaderSize);
   if (header.size() < 4 || std::memcmp(header.data(), kBurleighMark, 4) != 0) {
     msg.ShowMessage("File no valid Burleigh-format!", TMsgDlgType::mtError);

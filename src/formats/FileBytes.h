@@ -6,9 +6,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
+
+// True for an existing regular file (links followed). Pipes, devices and folders are
+// no data files: reading a pipe or a device can wait forever, and a folder opens for
+// reading on some systems and then claims an enormous size.
+bool IsRegularFile(const std::string& name);
+
+// True when something exists under the name (links followed), of any type.
+bool PathExists(const std::string& name);
+
+// Opens a regular file for reading ("rb"); null for anything else. The type is checked
+// before the file is opened, and again on the open file, which is opened without
+// waiting, so that not even a file exchanged for a pipe in between can block.
+std::FILE* OpenRegularFile(const std::string& name);
 
 class TFileBytes {
  public:
@@ -17,13 +29,10 @@ class TFileBytes {
   TFileBytes& operator=(const TFileBytes&) = delete;
   ~TFileBytes() { Close(); }
 
-  // Opens the file for reading; false when it cannot be opened (or is no regular file).
+  // Opens the file for reading; false when it cannot be opened or is no regular file.
   bool Open(const std::string& name) {
     Close();
-    // A folder opens for reading on some systems and then claims an enormous size.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(name, ec)) return false;
-    file_ = std::fopen(name.c_str(), "rb");
+    file_ = OpenRegularFile(name);
     if (!file_) return false;
     if (std::fseek(file_, 0, SEEK_END) != 0) {
       Close();

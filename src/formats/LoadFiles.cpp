@@ -2,27 +2,27 @@
 #include "formats/LoadFiles.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
+#include "formats/FileBytes.h"
 #include "image/FileNames.h"
 
 bool TByteStream::LoadFromFile(const std::string& path, size_t maxBytes) {
   Position = 0;
   Bytes.clear();
-  // A folder opens as a stream too (an empty data file name names the folder).
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  const std::streamoff size = in.tellg();
-  if (size < 0) return false;
-  const size_t want = std::min(static_cast<size_t>(size), maxBytes);
-  Bytes.resize(want);
-  in.seekg(0);
-  in.read(Bytes.data(), static_cast<std::streamsize>(want));
-  Bytes.resize(static_cast<size_t>(in.gcount()));
-  return !in.bad();
+  std::FILE* file = OpenRegularFile(path);
+  if (!file) return false;
+  // Read in pieces up to `maxBytes`, so that no size claimed by the file decides
+  // how much memory is taken.
+  char buf[65536];
+  while (Bytes.size() < maxBytes) {
+    const size_t want = std::min(sizeof buf, maxBytes - Bytes.size());
+    const size_t got = std::fread(buf, 1, want, file);
+    Bytes.append(buf, got);
+    if (got < want) break;
+  }
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
 }
 
 TLoadFiles::TLoadFiles(const std::string& FileName, Messages* messages)

@@ -23,7 +23,7 @@ struct TByteStream {
   size_t Size() const { return Bytes.size(); }
   bool AtEnd() const { return Position >= Bytes.size(); }
   // Replaces the contents by the file's bytes (at most `maxBytes` of them, from
-  // its start), position 0; false when unreadable.
+  // its start), position 0; false when it cannot be opened or is no regular file.
   bool LoadFromFile(const std::string& path, size_t maxBytes = static_cast<size_t>(-1));
 };
 

@@ -276,9 +276,17 @@ bool TLoadFiles::LoadDataFile(int i) {
   // that points at some large file) costs no more memory than the image.
   const size_t need = static_cast<size_t>(std::max(ScanPara.xPixel, 0)) *
                       static_cast<size_t>(std::max(ScanPara.yPixel, 0)) * 4;
-  if (!DataStream.LoadFromFile(path, need)) {
+  // Only a regular file can be a data file (a pipe or a device would make the read
+  // wait forever). A data file of a type that is not decoded leaves the channel all
+  // zero and is never opened.
+  const bool decoded = EndsWith(FileNames[i], "int") || EndsWith(FileNames[i], "sin");
+  if (!IsRegularFile(path) || (decoded && !DataStream.LoadFromFile(path, need))) {
     Msgs().ShowMessage("Cannot open file " + path, TMsgDlgType::mtError);
     return false;
+  }
+  if (!decoded) {
+    DataStream.Bytes.clear();
+    DataStream.Position = 0;
   }
   return true;
 }

@@ -17,8 +17,7 @@ class TLineReader {
  public:
   static constexpr size_t kMaxLine = 4096;
 
-  TLineReader(const std::string& fileName, long offset)
-      : file_(std::fopen(fileName.c_str(), "rb")) {
+  TLineReader(const std::string& fileName, long offset) : file_(OpenRegularFile(fileName)) {
     if (file_ && std::fseek(file_, offset, SEEK_SET) != 0) {
       std::fclose(file_);
       file_ = nullptr;
@@ -161,16 +160,17 @@ std::optional<char> ChannelLetterOf(const std::string& line, const char* keyword
 }  // namespace
 
 bool TOmicron::OpenParameterFile(const std::string& FileName) {
-  {
-    std::FILE* f = std::fopen(FileName.c_str(), "rb");
-    if (!f) {
+  // A pipe or a device is refused before it is opened: reading it could wait forever.
+  if (!IsRegularFile(FileName)) {
+    if (PathExists(FileName)) {
+      msg_.ShowMessageAt("Cannot open file " + FileName, TMsgDlgType::mtError);
+    } else {
       char text[1024];
       std::snprintf(text, sizeof text, "File %s does not exist, Conversion aborted",
                     FileName.c_str());
       msg_.ShowMessageAt(text, TMsgDlgType::mtError);
-      return false;
     }
-    std::fclose(f);
+    return false;
   }
   // Without drive letters the data files are looked for beside the parameter file.
   DataDirectory = FolderOf(FileName);
