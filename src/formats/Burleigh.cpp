@@ -12,7 +12,10 @@ namespace {
 constexpr uint8_t kBurleighMark[4] = {0x66, 0x66, 0x06, 0x40};  // the single 2.1
 constexpr uint64_t kHeaderSize = 8;
 constexpr uint64_t kTrailerSize = 40;
-const char* const kAngstrom = "\u00c5";
+// The Angstrom sign as the single Latin-1 byte, the encoding in which texts read from
+// files are kept: a unit made here then equals the same unit read from a file and is
+// saved as that byte.
+const char* const kAngstrom = "\xC5";
 const char* const kReadError = "Read error encountered, process canceled";
 
 struct TZoom {

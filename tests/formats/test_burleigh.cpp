@@ -1,7 +1,11 @@
 // Burleigh import: samples, resynchronisation, trailer lines and damaged files.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "formats/LoadFiles.h"
+#include "formats/NativeWriter.h"
 #include "formats/OpenReaders.h"
 #include "support/CollectingHost.h"
 #include "support/TempDir.h"
@@ -72,9 +76,9 @@ TEST(Burleigh, RowsRunFromTheLastAndEveryLineIsSpelledOut) {
   const std::vector<std::string> expected = {"max scan range X : 20000 Angstoem",
                                              "max scan range Y : 21000 Angstoem",
                                              "max scan range Z : 3000 Angstoem",
-                                             "scan range X : 10000 \u00c5",
-                                             "scan range Y : 8000 \u00c5",
-                                             "scan range Z : 1500 \u00c5",
+                                             "scan range X : 10000 \xC5",
+                                             "scan range Y : 8000 \xC5",
+                                             "scan range Z : 1500 \xC5",
                                              "0.15 ms delay between samples",
                                              "zoom level : 10",
                                              "data type : Height",
@@ -85,9 +89,9 @@ TEST(Burleigh, RowsRunFromTheLastAndEveryLineIsSpelledOut) {
   EXPECT_EQ(p.ScanPara.Scale, 1500);
   EXPECT_EQ(p.ScanPara.XScanRange, 1000);  // zoom code 3 divides by 10
   EXPECT_EQ(p.ScanPara.YScanRange, 800);
-  EXPECT_EQ(p.ScanPara.XPhysUnit, "\u00c5");
-  EXPECT_EQ(p.ScanPara.YPhysUnit, "\u00c5");
-  EXPECT_EQ(p.ScanPara.PhysUnit, "\u00c5");
+  EXPECT_EQ(p.ScanPara.XPhysUnit, "\xC5");
+  EXPECT_EQ(p.ScanPara.YPhysUnit, "\xC5");
+  EXPECT_EQ(p.ScanPara.PhysUnit, "\xC5");
   EXPECT_EQ(p.ScanPara.xPixel, 3);
   EXPECT_EQ(p.ScanPara.yPixel, 2);
   EXPECT_TRUE(o.host.messages.shown.empty());
@@ -195,4 +199,34 @@ TEST(Burleigh, MissingFileSaysItIsNoBurleighFile) {
   Open(o, dir.Path("absent.img"));
   EXPECT_TRUE(o.host.docs.empty());
   EXPECT_EQ(o.host.messages.Texts(), std::vector<std::string>{"File no valid Burleigh-format!"});
+}
+
+TEST(Burleigh, AngstromIsTheLatin1ByteLikeTextsReadFromFiles) {
+  // A native file with the unit written by the instrument's software as one byte, and
+  // a Burleigh image: the units compare equal, and saving keeps the single byte.
+  TempDir dir;
+  Opened o;
+  Open(o, dir.Write("s.img", BurleighFile(2, 1, Words({1, 2}))));
+  ASSERT_NE(o.doc(), nullptr);
+  const TScanPara& b = o.doc()->Picture->ScanPara;
+  dir.Write("n.txt", std::string("Version    : 1.10\r\nXScanRange : 1\r\nYScanRange : 1\r\n"
+                                 "XPhysUnit  : \xC5\r\nYPhysUnit  : \xC5\r\nxPixel     : 2\r\n"
+                                 "yPixel     : 1\r\nFileDescBegin\r\nFileName : n.sin\r\n"
+                                 "PhysUnit : \xC5\r\nFileDescEnd\r\n"));
+  dir.Write("n.sin", std::vector<uint8_t>(8, 0));
+  CollectingHost native;
+  OpenNativeFile(dir.Path("n.txt"), native);
+  ASSERT_EQ(native.docs.size(), 1u);
+  const TScanPara& n = native.docs[0]->Picture->ScanPara;
+  EXPECT_EQ(b.PhysUnit, n.PhysUnit);
+  EXPECT_EQ(b.XPhysUnit, n.XPhysUnit);
+  EXPECT_EQ(b.YPhysUnit, n.YPhysUnit);
+
+  ASSERT_TRUE(WriteNativeFiles(*o.doc(), dir.Path("w.txt"), TNativeKind::Sin, o.host.messages));
+  std::ifstream in(dir.Path("w.txt"), std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(saved.find("PhysUnit : \xC5\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("XPhysUnit  : \xC5\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("scan range Z : 1500 \xC5\r\n"), std::string::npos);
+  EXPECT_EQ(saved.find("\xC3\x85"), std::string::npos);
 }
