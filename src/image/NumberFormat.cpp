@@ -1,11 +1,15 @@
-// Decimal conversion: the value's first 18 significant digits, then rounding half
-// away from zero at the place a format asks for.
+// Decimal conversion. The general number format rounds the exact binary value once to
+// 15 significant digits; the short label forms round the first 18 digits half away
+// from zero at the place they ask for.
 #include "image/NumberFormat.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -137,6 +141,88 @@ std::string FormatValue(int Digits, double Value, char sep) {
   return FormatFixed(Value, 4, Digits - e, sep);
 }
 
+namespace {
+
+// The exact decimal digits of |v| when there are at most 16 of them: P (no trailing
+// zeros) and the power of ten, |v| = P x 10^power. False for longer expansions.
+bool ShortDecimal(double v, uint64_t& P, int& power) {
+  int e = 0;
+  uint64_t m = static_cast<uint64_t>(std::ldexp(std::frexp(std::fabs(v), &e), 53));
+  e -= 53;                                // |v| = m x 2^e
+  const int zeros = std::countr_zero(m);  // a single has at least 29 of them
+  m >>= zeros;
+  e += zeros;
+  constexpr uint64_t kLimit = 10000000000000000ull;  // 10^16
+  if (e >= 0) {
+    // An integer: too large for 64 bits means more than 16 digits before zeros end it
+    // (a double of 16 digits times a power of ten needs that power's five below 2^53).
+    if (e >= 64 || m > (~0ull >> e)) return false;
+    P = m << e;
+    power = 0;
+    while (P % 10 == 0) {
+      P /= 10;
+      ++power;
+    }
+    return P < kLimit;
+  }
+  // m x 2^-k = m x 5^k x 10^-k; m and 5^k are odd, so no zeros end the digits. 5^23
+  // already has 17 digits.
+  static constexpr std::array<uint64_t, 23> kFives = [] {
+    std::array<uint64_t, 23> t{};
+    t[0] = 1;
+    for (size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 5;
+    return t;
+  }();
+  const int k = -e;
+  if (k >= 23 || m > (kLimit - 1) / kFives[k]) return false;
+  P = m * kFives[k];
+  power = -k;
+  return true;
+}
+
+// The first 15 significant digits of |v| (v finite, not 0), rounded once from its
+// exact binary value, an exact tie away from zero; returns the decimal exponent with
+// |v| ~ 0.d1d2...d15 x 10^exponent.
+int FifteenDigits(double v, char digits[15]) {
+  uint64_t P = 0;
+  int power = 0;
+  if (ShortDecimal(v, P, power)) {
+    // Few digits, possibly a tie at the 16th: rounded here, half away from zero.
+    char buf[20];
+    const auto res = std::to_chars(buf, buf + sizeof buf, P);
+    int n = static_cast<int>(res.ptr - buf);
+    int exponent = n + power;
+    if (n == 16) {
+      const bool up = buf[15] >= '5';
+      n = 15;
+      if (up) {
+        int i = 14;
+        while (i >= 0 && buf[i] == '9') buf[i--] = '0';
+        if (i < 0) {
+          buf[0] = '1';  // all nines carried over
+          ++exponent;
+        } else {
+          ++buf[i];
+        }
+      }
+    }
+    for (int i = 0; i < 15; ++i) digits[i] = i < n ? buf[i] : '0';
+    return exponent;
+  }
+  // More than 16 exact digits: no tie is possible, and the library's correctly
+  // rounded conversion gives the 15 digits.
+  char buf[40];
+  const auto res =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14);
+  digits[0] = buf[0];
+  std::copy(buf + 2, buf + 16, digits + 1);
+  int exponent = 0;
+  std::from_chars(buf + 17 + (buf[17] == '+' ? 1 : 0), res.ptr, exponent);
+  return exponent + 1;
+}
+
+}  // namespace
+
 void AppendGeneral(std::string& out, double value, char sep) {
   if (value == 0) {
     out += '0';
@@ -146,32 +232,11 @@ void AppendGeneral(std::string& out, double value, char sep) {
     out += NonFinite(value);
     return;
   }
-  // The 18 significant digits of ToDecimal (correctly rounded, as printf's %.17e
-  // gives them) written straight into a buffer, then RoundDigits' rounding half away
-  // from zero to 15 digits: no temporary strings, since the ASCII export formats
+  // Straight into a buffer, without temporary strings: the ASCII export formats
   // every value of a picture this way.
-  char buf[40];
-  const auto res =
-      std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17);
-  char digits[18];
-  digits[0] = buf[0];
-  std::copy(buf + 2, buf + 19, digits + 1);
-  int exponent = 0;
-  std::from_chars(buf + 20 + (buf[20] == '+' ? 1 : 0), res.ptr, exponent);
-  exponent += 1;  // value = 0.d1d2... x 10^exponent
+  char digits[15];
+  const int exponent = FifteenDigits(value, digits);
   int n = 15;
-  if (digits[15] >= '5') {
-    int i = 14;
-    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-    if (i < 0) {
-      // All nines carried over: 0.999.. -> 1.0, one place further left.
-      digits[0] = '1';
-      n = 1;
-      ++exponent;
-    } else {
-      ++digits[i];
-    }
-  }
   while (n > 0 && digits[n - 1] == '0') --n;
   if (value < 0) out += '-';
   // The range of the fixed notation, 0.0001 <= |v| < 1E15, is that of the rounded

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -116,18 +117,23 @@ TEST(ParseNumber, AcceptsPointOrCommaRejectsJunk) {
   EXPECT_EQ(v, 0.0);
 }
 
-// The general number format the plain way: the value's first 18 significant digits
-// as printf gives them, rounded half away from zero to 15, then the two layouts.
+// The general number format the plain way: every significant digit of the value's
+// exact binary value (printf writes them exactly), rounded once to 15, a 16th digit
+// of 5 or more rounding away from zero (exact ties included), then the two layouts.
 std::string PlainGeneral(double v, char sep) {
   if (v == 0) return "0";
   if (std::isnan(v)) return "NAN";
   if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17e", std::fabs(v));
-  std::string digits = std::string(1, buf[0]) + std::string(buf + 2, 17);
+  // A double m x 2^e has about 0.7 x (53 - e) significant digits below 1 and about
+  // 0.3 x e above; a few more are asked for and are zeros.
+  int e = 0;
+  std::frexp(v, &e);
+  const int precision = 20 + std::max(7 * (53 - e) / 10, 31 * e / 100);
+  static char buf[1200];
+  std::snprintf(buf, sizeof buf, "%.*e", precision, std::fabs(v));
+  std::string digits = std::string(1, buf[0]) + std::string(buf + 2, 14);
   int exponent = std::atoi(std::strchr(buf, 'e') + 1) + 1;  // v = 0.d1d2.. x 10^exponent
-  const bool up = digits[15] >= '5';
-  digits.resize(15);
+  const bool up = buf[16] >= '5';
   if (up) {
     int i = 14;
     while (i >= 0 && digits[i] == '9') digits[i--] = '0';
@@ -152,13 +158,28 @@ std::string PlainGeneral(double v, char sep) {
   return out;
 }
 
-TEST(FormatGeneral, FastRoutineEqualsThePlainDecimalRounding) {
-  const auto check = [](float v) {
-    for (char sep : {'.', ','}) {
-      std::string fast = "x\t";
-      AppendGeneral(fast, v, sep);
-      ASSERT_EQ(fast, "x\t" + PlainGeneral(v, sep)) << v;
-    }
+TEST(FormatGeneral, RoundsTheExactValueOnceToFifteenDigits) {
+  // 0.076362125575542449951171875 (a single): the 16th digit is 4, so the value
+  // rounds down, although its first 18 digits, ...4245, would round up.
+  EXPECT_EQ(FormatGeneral(0.076362125575542449951171875), "0.0763621255755424");
+  EXPECT_EQ(FormatGeneral(-0.076362125575542449951171875, ','), "-0,0763621255755424");
+  // Exact ties, common among singles, round away from zero.
+  EXPECT_EQ(FormatGeneral(135.6422119140625), "135.642211914063");
+  EXPECT_EQ(FormatGeneral(-135.6422119140625), "-135.642211914063");
+  EXPECT_EQ(FormatGeneral(1024.000244140625), "1024.00024414063");
+  EXPECT_EQ(FormatGeneral(1000000000000005.0), "1.00000000000001E15");
+  // Just below and above a tie: the exact value decides.
+  EXPECT_EQ(FormatGeneral(std::nextafter(135.6422119140625, 0.0)), "135.642211914062");
+  EXPECT_EQ(FormatGeneral(std::nextafter(135.6422119140625, 1e3)), "135.642211914063");
+
+  const auto check = [](double v) {
+    const std::string plain = PlainGeneral(v, '.');
+    std::string fast = "x\t";
+    AppendGeneral(fast, v, '.');
+    ASSERT_EQ(fast, "x\t" + plain) << v;
+    fast = "x\t";
+    AppendGeneral(fast, v, ',');
+    ASSERT_EQ(fast, "x\t" + Comma(plain)) << v;
   };
   const float specials[] = {0.0f,
                             -0.0f,
@@ -187,6 +208,16 @@ TEST(FormatGeneral, FastRoutineEqualsThePlainDecimalRounding) {
     float v;
     std::memcpy(&v, &bits, sizeof v);
     if (std::isfinite(v)) check(v);
+  }
+  // Doubles of every exponent, and doubles of few digits (many of them exact ties).
+  std::mt19937_64 rng64(5);
+  for (int i = 0; i < 30000; ++i) {
+    const uint64_t bits = rng64();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) check(v);
+    check(static_cast<double>(static_cast<int64_t>(bits % 20000000000000000ull)) *
+          std::ldexp(1.0, static_cast<int>(bits >> 58) - 40));
   }
   // Values near the powers of ten, where the layout and the rounding change.
   for (int e = -45; e <= 38; ++e)
