@@ -104,18 +104,33 @@ void TVKMPicture::Render(TBitmap8& dest) {
   if (!data_) return;
   ComputeMinMax();
   // Computed in extended precision, stored as single.
-  Factor = (Max == Min) ? 1.0f
-                        : static_cast<float>(255.0L / (static_cast<long double>(Max) -
-                                                       static_cast<long double>(Min)));
+  const long double range = static_cast<long double>(Max) - static_cast<long double>(Min);
+  Factor = (Max == Min) ? 1.0f : static_cast<float>(255.0L / range);
   const int32_t R = Rows;
   const int32_t C = Columns;
-  const double mind = Min;
-  const double factord = Factor;
   if (Bitmap.Width != C || Bitmap.Height != R) Bitmap.SetSize(C, R);
-  for (int32_t r = 0; r < R; ++r) {
-    const float* src = RowTable[r];
-    uint8_t* line = Bitmap.ScanLine(R - 1 - r);  // matrix row 0 is the bottom line
-    for (int32_t c = 0; c < C; ++c) line[c] = ValueToIndexFast(src[c], Min, mind, factord);
+  if (std::isfinite(Factor)) {
+    const double mind = Min;
+    const double factord = Factor;
+    for (int32_t r = 0; r < R; ++r) {
+      const float* src = RowTable[r];
+      uint8_t* line = Bitmap.ScanLine(R - 1 - r);  // matrix row 0 is the bottom line
+      for (int32_t c = 0; c < C; ++c) line[c] = ValueToIndexFast(src[c], Min, mind, factord);
+    }
+  } else {
+    // A range below about 7.5e-37 has no factor in single precision. Such values are
+    // all within 2^-96 of 0, so their differences, times 255, are exact in extended
+    // precision, and the quotient by the range is rounded once: the mapping is that
+    // of any other range (exact halves round to even).
+    for (int32_t r = 0; r < R; ++r) {
+      const float* src = RowTable[r];
+      uint8_t* line = Bitmap.ScanLine(R - 1 - r);
+      for (int32_t c = 0; c < C; ++c) {
+        const long double x =
+            (static_cast<long double>(src[c]) - static_cast<long double>(Min)) * 255.0L / range;
+        line[c] = IndexOfScaled(x);
+      }
+    }
   }
   Bitmap.Palette = ColourTable.palPalEntry;
   dest = Bitmap;

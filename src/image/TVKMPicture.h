@@ -71,6 +71,8 @@ class TVKMPicture {
   TLogPalette ColourTable;
   std::vector<float*> RowTable;  // RowTable[r] -> first value of row r; empty without matrix
   TBitmap8 Bitmap;
+  // 255 / (Max - Min) of the last rendering as single, 1 for a flat picture; infinite
+  // for a range below about 7.5e-37, which Render then maps without it.
   float Factor = 1;
 
   // Gives the picture a zero-filled matrix; the old one is released. On failure
@@ -98,15 +100,20 @@ class TVKMPicture {
 // The default colour table: near black through red and orange to pale yellow.
 std::array<TPaletteEntry, 256> DefaultColourTable();
 
-// Index of value v for the mapping of Min..Max onto 0..255 (round half to even,
-// clamped), computed in extended precision from the single operands.
-inline uint8_t ValueToIndex(float v, float min, float factor) {
-  const long double x = (static_cast<long double>(v) - static_cast<long double>(min)) *
-                        static_cast<long double>(factor);
+// The colour index of a value already scaled onto 0..255: rounded half to even,
+// clamped to 0..255 (NaN gives 0).
+inline uint8_t IndexOfScaled(long double x) {
   const long double r = std::nearbyint(x);  // default rounding mode: ties to even
   if (r > 255.0L) return 255;
   if (r >= 0.0L) return static_cast<uint8_t>(r);
   return 0;  // below 0, and NaN
+}
+
+// Index of value v for the mapping of Min..Max onto 0..255 (round half to even,
+// clamped), computed in extended precision from the single operands.
+inline uint8_t ValueToIndex(float v, float min, float factor) {
+  return IndexOfScaled((static_cast<long double>(v) - static_cast<long double>(min)) *
+                       static_cast<long double>(factor));
 }
 
 // The same index, computed in double precision where that cannot change it: the

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "image/TVKMPicture.h"
 #include "support/RecordingMessages.h"
@@ -223,4 +225,60 @@ TEST(Render, FastMappingEqualsExtendedMapping) {
   EXPECT_EQ(ValueToIndexFast(3.5f, 1e-17f, 1e-17f, 1), 3);
   EXPECT_EQ(ValueToIndexFast(std::nanf(""), 0, 0, 1), 0);
   EXPECT_EQ(ValueToIndexFast(1e9f, 0, 0, 1), 255);
+}
+
+TEST(Render, EveryFiniteRangeMapsOntoAllIndices) {
+  // Below a range of about 7.5e-37 the factor 255 / range is no single any more.
+  // The mapping must stay that of any other range: min -> 0, max -> 255, and the
+  // middle -> round(127.5) = 128.
+  const float tiny = std::numeric_limits<float>::denorm_min();
+  const float big = std::numeric_limits<float>::max();
+  struct Case {
+    float v[3];
+    int index[3];
+  };
+  const Case cases[] = {{{0, 5e-38f, 1e-37f}, {0, 128, 255}},
+                        {{0, tiny, 2 * tiny}, {0, 128, 255}},
+                        {{-1e-40f, 0, 1e-40f}, {0, 128, 255}},
+                        {{1e-40f, 1e-40f, 1e-40f}, {0, 0, 0}},
+                        {{-big, -big, big}, {0, 0, 255}}};
+  for (const Case& c : cases) {
+    TVKMPicture p;
+    p.SetSize(3, 1);
+    std::memcpy(p.RowTable[0], c.v, sizeof c.v);
+    TBitmap8 out;
+    p.Render(out);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(out.ScanLine(0)[k], c.index[k]) << c.v[k];
+  }
+
+  // Random values over small ranges, against the mapping computed directly as
+  // round((v - min) * 255 / (max - min)).
+  uint64_t state = 0x9E3779B97F4A7C15ull;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (float span : {7.4e-37f, 1e-38f, 3e-42f, 1e-44f}) {
+    for (float lo : {0.0f, -span, 2 * span, -1e-38f}) {
+      TVKMPicture p;
+      p.SetSize(64, 64);
+      float* d = p.Data();
+      d[0] = lo;
+      d[1] = lo + span;
+      for (size_t k = 2; k < p.ValueCount(); ++k)
+        d[k] = lo + static_cast<float>(static_cast<double>(next() >> 11) / 9007199254740992.0 *
+                                       static_cast<double>(span));
+      TBitmap8 out;
+      p.Render(out);
+      const long double min = p.Min, range = static_cast<long double>(p.Max) - min;
+      for (int r = 0; r < 64; ++r)
+        for (int c = 0; c < 64; ++c) {
+          const long double x = (p.RowTable[r][c] - min) * 255.0L / range;
+          ASSERT_EQ(out.ScanLine(63 - r)[c], static_cast<int>(std::nearbyint(x)))
+              << p.RowTable[r][c] << " in " << p.Min << ".." << p.Max;
+        }
+    }
+  }
 }
