@@ -55,7 +55,7 @@ TAxesForm::TAxesForm(Messages& messages, std::function<TImageDoc*()> current,
   for (int i = 0; i < 3; ++i) {
     keys_[i] = new TNumberEditKeys(*numbers[i], *models[i]);
     connect(keys_[i], &TNumberEditKeys::Enter, this, [this, k = keys_[i]] {
-      k->Model().AcceptAndRewrite(messages_.DecimalSeparator());
+      k->Model().AcceptAndRewriteSingle(messages_.DecimalSeparator());
       k->Show();
     });
     keys_[i]->Show();

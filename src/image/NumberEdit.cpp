@@ -2,6 +2,7 @@
 #include "image/NumberEdit.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "image/NumberFormat.h"
 
@@ -17,6 +18,22 @@ std::optional<double> TNumberEdit::AcceptNumber(char sep) {
 
 bool TNumberEdit::AcceptAndRewrite(char sep) {
   const std::optional<double> v = AcceptNumber(sep);
+  if (!v) return false;
+  Text = FormatGeneral(*v, sep);
+  return true;
+}
+
+std::optional<double> TNumberEdit::AcceptSingle(char sep) {
+  const std::optional<double> v = AcceptNumber(sep);
+  if (v && !std::isfinite(static_cast<float>(*v))) {
+    State = TEditState::Red;
+    return std::nullopt;
+  }
+  return v;
+}
+
+bool TNumberEdit::AcceptAndRewriteSingle(char sep) {
+  const std::optional<double> v = AcceptSingle(sep);
   if (!v) return false;
   Text = FormatGeneral(*v, sep);
   return true;

@@ -32,6 +32,11 @@ class TNumberEdit {
   // ("  1.50 " becomes "1.5"). False when the text was rejected.
   bool AcceptAndRewrite(char sep);
 
+  // The same for a value kept in single precision: a number beyond the single range
+  // (its single would be infinite) is rejected too.
+  std::optional<double> AcceptSingle(char sep);
+  bool AcceptAndRewriteSingle(char sep);
+
   // Enter on an edit of whole numbers (blanks around, an optional sign, decimal
   // digits, within the 32-bit range): white and the value, or red and nothing.
   std::optional<int> AcceptInteger();

@@ -5,14 +5,7 @@
 
 #include "image/NumberFormat.h"
 
-bool RescalePicture(TVKMPicture& picture, double x, double y, double z, const std::string& xUnit,
-                    const std::string& yUnit, const std::string& zUnit) {
-  picture.ScanPara.XScanRange = static_cast<float>(x);
-  picture.ScanPara.YScanRange = static_cast<float>(y);
-  picture.ScanPara.XPhysUnit = xUnit;
-  picture.ScanPara.YPhysUnit = yUnit;
-  picture.ScanPara.PhysUnit = zUnit;
-
+bool RescaleFactor(const TVKMPicture& picture, double z, long double& factor) {
   if (!picture.HasMatrix()) return false;
   const long double zl = z;
   const long double d =
@@ -21,7 +14,31 @@ bool RescalePicture(TVKMPicture& picture, double x, double y, double z, const st
   // stay rather than turning into infinities or NaNs.
   if (d == 0 || !std::isfinite(d)) return false;
   if (!(std::fabs(zl - d) > zl / 1000)) return false;
-  const long double factor = zl / d;
+  factor = zl / d;
+  return true;
+}
+
+bool RescaledValuesFinite(const TVKMPicture& picture, long double factor) {
+  const float* p = picture.Data();
+  const size_t n = picture.ValueCount();
+  for (size_t i = 0; i < n; ++i) {
+    if (std::isfinite(p[i]) &&
+        !std::isfinite(static_cast<float>(static_cast<long double>(p[i]) * factor)))
+      return false;
+  }
+  return true;
+}
+
+bool RescalePicture(TVKMPicture& picture, double x, double y, double z, const std::string& xUnit,
+                    const std::string& yUnit, const std::string& zUnit) {
+  picture.ScanPara.XScanRange = static_cast<float>(x);
+  picture.ScanPara.YScanRange = static_cast<float>(y);
+  picture.ScanPara.XPhysUnit = xUnit;
+  picture.ScanPara.YPhysUnit = yUnit;
+  picture.ScanPara.PhysUnit = zUnit;
+
+  long double factor = 1;
+  if (!RescaleFactor(picture, z, factor)) return false;
   float* p = picture.Data();
   const size_t n = picture.ValueCount();
   for (size_t i = 0; i < n; ++i) p[i] = static_cast<float>(static_cast<long double>(p[i]) * factor);
@@ -46,12 +63,21 @@ TAxesOkResult TAxesModel::BitBtn2Click(TVKMPicture* picture, Messages& messages,
   }
   double values[3] = {0, 0, 0};
   TNumberEdit* edits[3] = {&Edit1, &Edit2, &Edit3};
-  // Each edit is red while its text is read and turns white when it is a number;
-  // the first that is none stays red and ends OK.
+  // Each edit is red while its text is read and turns white when it is a number
+  // that a single can hold (the ranges and heights are singles: a range of 1e39
+  // would be saved as "INF"); the first that is none stays red and ends OK.
   for (int i = 0; i < 3; ++i) {
-    const std::optional<double> v = edits[i]->AcceptNumber(sep);
+    const std::optional<double> v = edits[i]->AcceptSingle(sep);
     if (!v) return TAxesOkResult::ParseFailed;
     values[i] = *v;
+  }
+  // A z range that would carry any value beyond the single range is no height this
+  // picture can have: Z turns red and nothing is written.
+  long double factor = 1;
+  if (picture && RescaleFactor(*picture, values[2], factor) &&
+      !RescaledValuesFinite(*picture, factor)) {
+    Edit3.State = TEditState::Red;
+    return TAxesOkResult::ParseFailed;
   }
   if (picture) RescalePicture(*picture, values[0], values[1], values[2], Edit4, Edit5, Edit6);
   return TAxesOkResult::Applied;

@@ -23,6 +23,13 @@ enum class TAxesOkResult {
 bool RescalePicture(TVKMPicture& picture, double x, double y, double z, const std::string& xUnit,
                     const std::string& yUnit, const std::string& zUnit);
 
+// The factor z / d by which RescalePicture multiplies the values; false when the
+// values stay (no matrix, a flat picture, z within a thousandth of d).
+bool RescaleFactor(const TVKMPicture& picture, double z, long double& factor);
+
+// True when every finite value times `factor` is still a finite single.
+bool RescaledValuesFinite(const TVKMPicture& picture, long double factor);
+
 class TAxesModel {
  public:
   TNumberEdit Edit1;  // X range
@@ -36,12 +43,15 @@ class TAxesModel {
   // number format, and the three units. The edits' states are not reset.
   void FormShow(const TVKMPicture& picture, char sep);
 
-  // A key in a number edit is TNumberEdit::KeyDown; Enter is AcceptAndRewrite (the
-  // number rewritten in the general number format, white; otherwise red).
+  // A key in a number edit is TNumberEdit::KeyDown; Enter is AcceptAndRewriteSingle
+  // (a number a single can hold, rewritten in the general number format, white;
+  // otherwise red).
 
   // OK: refuses while a number edit is red; then parses Edit1, Edit2, Edit3 in
-  // this order (each turns white when it parses, the first that does not stays red
-  // and ends OK without a message); then writes into `picture` (nullptr: no image
-  // window is current, nothing is written, the dialog hides).
+  // this order (each turns white when it parses, the first that does not, or is
+  // beyond the single range, stays red and ends OK without a message); a z range
+  // that would make any value infinite turns Edit3 red likewise; then writes into
+  // `picture` (nullptr: no image window is current, nothing is written, the dialog
+  // hides).
   TAxesOkResult BitBtn2Click(TVKMPicture* picture, Messages& messages, char sep);
 };

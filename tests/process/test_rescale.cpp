@@ -163,3 +163,53 @@ TEST(AxesForm, OkWithoutCurrentImageOnlyValidates) {
   EXPECT_EQ(m.BitBtn2Click(nullptr, msg, '.'), TAxesOkResult::ParseFailed);
   EXPECT_EQ(m.Edit3.State, TEditState::Red);
 }
+
+TEST(AxesForm, RangesAndHeightsBeyondTheSingleRangeTurnTheirEditRed) {
+  // Enter: the largest single (3.4028235e38) is a range; 3.41e38 is none.
+  TNumberEdit e;
+  for (const char* ok : {"3.4e38", "-3.4028235e38", "1e-50"}) {
+    e.Text = ok;
+    EXPECT_TRUE(e.AcceptAndRewriteSingle('.')) << ok;
+    EXPECT_EQ(e.State, TEditState::White) << ok;
+  }
+  for (const char* bad : {"1e39", "3.41e38", "-1e300"}) {
+    e.Text = bad;
+    EXPECT_FALSE(e.AcceptAndRewriteSingle('.')) << bad;
+    EXPECT_EQ(e.State, TEditState::Red) << bad;
+    EXPECT_EQ(e.Text, bad);
+  }
+
+  // OK: the first edit that is beyond the range stays red; nothing is written.
+  auto p = MakeRow({1e38f, 2e38f});
+  p->ScanPara.XScanRange = 5;
+  p->ScanPara.PhysUnit = "nm";
+  struct Case {
+    const char *x, *y, *z;
+    TNumberEdit TAxesModel::*red;
+  };
+  // The last case has a finite z, but 3 x the values would leave the single range.
+  for (const Case& c :
+       {Case{"1e39", "1", "1", &TAxesModel::Edit1}, Case{"1", "-5e38", "1", &TAxesModel::Edit2},
+        Case{"1", "1", "1e40", &TAxesModel::Edit3}, Case{"1", "1", "3e38", &TAxesModel::Edit3}}) {
+    TAxesModel m;
+    m.FormShow(*p, '.');
+    m.Edit1.Text = c.x;
+    m.Edit2.Text = c.y;
+    m.Edit3.Text = c.z;
+    m.Edit6 = "pm";
+    RecordingMessages msg;
+    EXPECT_EQ(m.BitBtn2Click(p.get(), msg, '.'), TAxesOkResult::ParseFailed) << c.z;
+    EXPECT_EQ((m.*c.red).State, TEditState::Red) << c.x << c.y << c.z;
+    EXPECT_TRUE(msg.shown.empty());
+    EXPECT_EQ(p->ScanPara.XScanRange, 5.0f);
+    EXPECT_EQ(p->ScanPara.PhysUnit, "nm");
+    EXPECT_EQ(Values(*p), (std::vector<float>{1e38f, 2e38f}));
+  }
+  // A z of 1.5e38 scales by 1.5: 1.5e38 and 3e38 are singles still.
+  TAxesModel m;
+  m.FormShow(*p, '.');
+  m.Edit3.Text = "1.5e38";
+  RecordingMessages msg;
+  EXPECT_EQ(m.BitBtn2Click(p.get(), msg, '.'), TAxesOkResult::Applied);
+  EXPECT_EQ(Values(*p), (std::vector<float>{1.5e38f, 3e38f}));
+}

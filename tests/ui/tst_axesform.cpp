@@ -90,6 +90,34 @@ class TestAxesForm : public QObject {
     QCOMPARE(doc.Picture->ScanPara.YScanRange, 7.5f);
   }
 
+  void rangesBeyondTheSingleRangeTurnRed() {
+    RecordingMessages m;
+    TAxesForm f(
+        m, [&] { return &doc; }, [&] { ++updates; });
+    f.show();
+    // Enter on a range that no single holds.
+    f.Edit1->setFocus();
+    f.Edit1->selectAll();
+    QTest::keyClicks(f.Edit1, "1e39");
+    QTest::keyClick(f.Edit1, Qt::Key_Return);
+    QCOMPARE(f.StateOf(f.Edit1), TEditState::Red);
+    QCOMPARE(Background(f.Edit1), QColor(255, 0, 0));
+    QCOMPARE(f.Edit1->text(), QString("1e39"));
+    // OK with a z range that would carry a value beyond the single range: the range
+    // as last computed stays 4, so 3e38 would be multiplied by 1e38 / 4. Z turns red.
+    f.Edit1->setText("30");
+    QTest::keyClick(f.Edit1, Qt::Key_Return);
+    f.Edit3->setText("1e38");
+    doc.Picture->RowTable[1][1] = 3e38f;
+    QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
+    QCOMPARE(f.StateOf(f.Edit3), TEditState::Red);
+    QCOMPARE(Background(f.Edit3), QColor(255, 0, 0));
+    QVERIFY(f.isVisible());
+    QCOMPARE(updates, 0);
+    QCOMPARE(doc.Picture->ScanPara.XScanRange, 25.0f);
+    QCOMPARE(doc.Picture->RowTable[1][1], 3e38f);
+  }
+
   void cancelAndEscapeChangeNothing() {
     RecordingMessages m;
     TAxesForm f(
