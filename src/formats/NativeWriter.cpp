@@ -37,6 +37,34 @@ std::string CleanLine(const std::string& text) {
   return out;
 }
 
+// The keys the reader looks for inside a channel block (and after it). It finds a key
+// anywhere in a line, case aside, so a caption such as "Z scale: 2" would give the
+// channel its scale, and "FileDescEnd" in a unit would end the block early.
+const char* const kBlockKeys[] = {"FileDescBegin", "FileDescEnd", "FileName",
+                                  "Caption",       "Scale",       "PhysUnit"};
+
+// A caption or unit as it is written into a channel block: each key it holds gets a
+// tab after its first letter, so no search can find it there. The reader drops tabs
+// from every value it reads, so the text reads back exactly as it was.
+std::string BlockValue(const std::string& text) {
+  const std::string clean = CleanLine(text);
+  std::string out;
+  out.reserve(clean.size() + 8);
+  for (size_t i = 0; i < clean.size(); ++i) {
+    out += clean[i];
+    for (const char* key : kBlockKeys) {
+      const size_t n = std::strlen(key);
+      size_t k = 0;
+      while (k < n && i + k < clean.size() && UpperAscii(clean[i + k]) == UpperAscii(key[k])) ++k;
+      if (k == n) {
+        out += '\t';
+        break;
+      }
+    }
+  }
+  return out;
+}
+
 // Index of the first line at or after `from` that contains `key`; npos if none.
 size_t FindLine(const std::vector<std::string>& lines, size_t from, const char* key) {
   for (size_t i = from; i < lines.size(); ++i)
@@ -91,6 +119,27 @@ void AppendLine(std::string& text, const std::string& line) {
   text += "\r\n";
 }
 
+// A .int data file holds round(value / scale) as signed 32-bit numbers; a quotient
+// beyond them is stored as the nearest one, which may still read back as the value.
+// False for a value that no integer can stand for (not a number, a Scale of 0).
+bool IntQuotient(float value, float scale, int32_t& q) {
+  const long double x = std::nearbyint(static_cast<long double>(value) / scale);
+  if (std::isnan(x)) return false;
+  if (x >= static_cast<long double>(INT32_MAX))
+    q = INT32_MAX;
+  else if (x <= static_cast<long double>(INT32_MIN))
+    q = INT32_MIN;
+  else
+    q = static_cast<int32_t>(x);
+  return std::isfinite(value);
+}
+
+// The value a stored integer reads back as: the product in extended precision,
+// stored as single, as the reader computes it.
+float IntValue(int32_t q, float scale) {
+  return static_cast<float>(static_cast<long double>(q) * scale);
+}
+
 }  // namespace
 
 TNativeSaveNames NativeSaveNames(const std::string& FileName, TNativeKind Kind) {
@@ -105,8 +154,58 @@ TNativeSaveNames NativeSaveNames(const std::string& FileName, TNativeKind Kind) 
   return names;
 }
 
+TIntScale IntegerScale(const TVKMPicture& picture) {
+  const float scale = picture.ScanPara.Scale;
+  TIntScale result{scale, false};
+  if (!picture.HasMatrix()) return result;
+  const float* v = picture.Data();
+  const size_t n = picture.ValueCount();
+  float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+  for (size_t k = 0; k < n; ++k) {
+    if (!std::isfinite(v[k])) continue;  // no scale holds these
+    lo = std::min(lo, v[k]);
+    hi = std::max(hi, v[k]);
+  }
+  if (lo > hi) return result;  // no finite value at all
+  // The picture's Scale holds the values when each one reads back within a
+  // millionth of the value range (exactly, for a flat picture): the resolution of
+  // the instrument's integers, whatever their step against the range. Values read
+  // from a .int file are whole multiples of their Scale and so always keep it.
+  const long double tolerance = (static_cast<long double>(hi) - lo) * kIntSaveTolerance;
+  bool holds = std::isfinite(scale) && scale != 0;
+  for (size_t k = 0; k < n && holds; ++k) {
+    if (!std::isfinite(v[k])) continue;
+    int32_t q = 0;
+    holds = IntQuotient(v[k], scale, q) &&
+            std::fabs(static_cast<long double>(IntValue(q, scale)) - v[k]) <= tolerance;
+  }
+  if (holds) return result;
+  // Otherwise the finest power of two whose quotients of every value fit 32 bits:
+  // values near the largest keep all their bits, smaller ones lose less than 2^-32
+  // of it, and a power of two reads back without rounding. At least the smallest
+  // single, which still holds the tiniest values exactly.
+  const long double largest =
+      std::max(std::fabs(static_cast<long double>(lo)), std::fabs(static_cast<long double>(hi)));
+  float step = std::numeric_limits<float>::denorm_min();
+  if (largest > 0) {
+    int e = 0;
+    const long double f = std::frexp(largest / static_cast<long double>(INT32_MAX), &e);
+    const float power = std::ldexp(1.0f, f == 0.5L ? e - 1 : e);
+    step = std::max(step, power);
+  } else {
+    step = 1;  // all values 0
+  }
+  return {step, true};
+}
+
 std::string NativeParameterText(const TImageDoc& window, const std::string& dataName,
                                 TNativeKind Kind, char sep) {
+  const float scale = window.Picture ? IntegerScale(*window.Picture).Scale : 0.0f;
+  return NativeParameterText(window, dataName, Kind, sep, scale);
+}
+
+std::string NativeParameterText(const TImageDoc& window, const std::string& dataName,
+                                TNativeKind Kind, char sep, float intScale) {
   const TVKMPicture* pic = window.Picture.get();
   const TScanPara para = pic ? pic->ScanPara : TScanPara{};
   const int32_t columns = pic ? pic->Columns : 0;
@@ -156,12 +255,12 @@ std::string NativeParameterText(const TImageDoc& window, const std::string& data
 
   AppendLine(text, "FileDescBegin");
   AppendLine(text, "FileName : " + dataName);
-  AppendLine(text, "Caption  : " + window.ChannelCaption);
+  text += "Caption  : " + BlockValue(window.ChannelCaption) + "\r\n";
   if (Kind == TNativeKind::Int)
-    AppendLine(text, "Scale    : " + FormatGeneral(para.Scale, sep));
+    AppendLine(text, "Scale    : " + FormatGeneral(intScale, sep));
   else
     AppendLine(text, "Scale    : 1");
-  AppendLine(text, "PhysUnit : " + para.PhysUnit);
+  text += "PhysUnit : " + BlockValue(para.PhysUnit) + "\r\n";
   AppendLine(text, "FileDescEnd");
   return text;
 }
@@ -175,7 +274,19 @@ bool WriteNativeFiles(const TImageDoc& window, const std::string& FileName, TNat
     return false;
   }
   const std::string dataName = FileNamePart(names.DataFile);
-  const std::string text = NativeParameterText(window, dataName, Kind, msgs.DecimalSeparator());
+  const char sep = msgs.DecimalSeparator();
+  const TVKMPicture* pic = window.Picture.get();
+  TIntScale scale{pic ? pic->ScanPara.Scale : 0.0f, false};
+  if (Kind == TNativeKind::Int && pic) {
+    scale = IntegerScale(*pic);
+    if (scale.Changed) {
+      msgs.ShowMessage("Scale " + FormatGeneral(pic->ScanPara.Scale, sep) +
+                           " cannot hold these values as integers: they are saved with Scale " +
+                           FormatGeneral(scale.Scale, sep) + ".",
+                       TMsgDlgType::mtInformation);
+    }
+  }
+  const std::string text = NativeParameterText(window, dataName, Kind, sep, scale.Scale);
   {
     std::ofstream out(names.ParamFile, std::ios::binary);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -190,28 +301,24 @@ bool WriteNativeFiles(const TImageDoc& window, const std::string& FileName, TNat
   // from the last row down (the order in which the reader fills them).
   std::string bytes;
   bool converted = true;
-  const TVKMPicture* pic = window.Picture.get();
   if (pic && pic->HasMatrix()) {
     const int32_t rows = pic->Rows;
     const int32_t cols = pic->Columns;
     bytes.reserve(static_cast<size_t>(rows) * static_cast<size_t>(cols) * 4);
-    const long double scale = pic->ScanPara.Scale;
     for (int32_t k = 0; k < rows && converted; ++k) {
       const int32_t r = Kind == TNativeKind::Int ? rows - 1 - k : k;
       const float* row = pic->RowTable[r];
       for (int32_t c = 0; c < cols; ++c) {
         uint32_t raw;
         if (Kind == TNativeKind::Int) {
-          // A quotient that is not a number or leaves the 32-bit range (a Scale of
-          // 0 or too small for the values) cannot be stored: rather than clamping it
-          // to a wrong number, the file ends before it and the user is told.
-          const long double q = std::nearbyint(static_cast<long double>(row[c]) / scale);
-          if (!std::isfinite(q) || q < static_cast<long double>(INT32_MIN) ||
-              q > static_cast<long double>(INT32_MAX)) {
+          // A value that no integer stands for (not a number, infinite) cannot be
+          // stored: rather than writing a wrong number, the file ends before it and
+          // the user is told.
+          int32_t iv = 0;
+          if (!IntQuotient(row[c], scale.Scale, iv)) {
             converted = false;
             break;
           }
-          const int32_t iv = static_cast<int32_t>(q);
           std::memcpy(&raw, &iv, 4);
         } else {
           std::memcpy(&raw, &row[c], 4);

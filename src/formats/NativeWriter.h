@@ -28,14 +28,31 @@ struct TNativeSaveNames {
 // that the data never overwrites it.
 TNativeSaveNames NativeSaveNames(const std::string& FileName, TNativeKind Kind);
 
+// A .int save keeps every value to within this part of the picture's value range.
+inline constexpr long double kIntSaveTolerance = 1e-6L;
+
+// The scale of a .int data file: the picture's Scale while every finite value, stored
+// as round(value / Scale) in 32 bits, reads back within kIntSaveTolerance of the
+// range (exactly for a flat picture); otherwise (Scale 0, quotients beyond 32 bits,
+// a step too coarse) the finest power of two whose quotients fit, and Changed.
+struct TIntScale {
+  float Scale;
+  bool Changed;
+};
+TIntScale IntegerScale(const TVKMPicture& picture);
+
 // The parameter text written for the window, lines ended by CR LF. `dataName` is
-// the data file's name without folder; `sep` the decimal separator of numbers.
+// the data file's name without folder; `sep` the decimal separator of numbers. The
+// .int variant names the scale IntegerScale gives, or `intScale`.
 std::string NativeParameterText(const TImageDoc& window, const std::string& dataName,
                                 TNativeKind Kind, char sep);
+std::string NativeParameterText(const TImageDoc& window, const std::string& dataName,
+                                TNativeKind Kind, char sep, float intScale);
 
 // Writes the parameter file and the data file. Refuses an existing parameter file
-// ("File exists! Abort!"); a value that cannot be stored ends the data file there
-// ("Error during saving data-file!"). True when both files were written whole.
+// ("File exists! Abort!"); says once when a .int file needs a scale of its own; a
+// value that cannot be stored ends the data file there ("Error during saving
+// data-file!"). True when both files were written whole.
 bool WriteNativeFiles(const TImageDoc& window, const std::string& FileName, TNativeKind Kind,
                       Messages& msgs);
 

@@ -86,15 +86,16 @@ TEST(NativeWriter, IntegersRoundTiesToEvenFromTheLastRow) {
   TVKMPicture& p = *doc.Picture;
   p.ScanPara.Scale = 1;
   const float row0[3] = {0.5f, 1.5f, 2.5f};
-  const float row1[3] = {-0.5f, -1.5f, 3.49f};
+  // A range of 3.49e7: steps of 1 are fine enough to keep the Scale.
+  const float row1[3] = {-0.5f, -1.5f, 3.49e7f};
   std::memcpy(p.RowTable[0], row0, sizeof row0);
   std::memcpy(p.RowTable[1], row1, sizeof row1);
   RecordingMessages msgs;
   ASSERT_TRUE(WriteNativeFiles(doc, dir / "t.txt", TNativeKind::Int, msgs));
-  EXPECT_EQ(ReadBytes(dir / "t.int"), Int32s({0, -2, 3, 0, 2, 2}));
+  EXPECT_EQ(ReadBytes(dir / "t.int"), Int32s({0, -2, 34900000, 0, 2, 2}));
   // Singles go from row 0 up, unchanged.
   ASSERT_TRUE(WriteNativeFiles(doc, dir / "u.txt", TNativeKind::Sin, msgs));
-  EXPECT_EQ(ReadBytes(dir / "u.sin"), Singles({0.5f, 1.5f, 2.5f, -0.5f, -1.5f, 3.49f}));
+  EXPECT_EQ(ReadBytes(dir / "u.sin"), Singles({0.5f, 1.5f, 2.5f, -0.5f, -1.5f, 3.49e7f}));
   EXPECT_TRUE(msgs.shown.empty());
 }
 
@@ -109,24 +110,164 @@ TEST(NativeWriter, ExistingParameterFileIsNotTouched) {
   EXPECT_FALSE(std::filesystem::exists(dir / "t.sin"));
 }
 
-TEST(NativeWriter, UnstorableIntegerEndsTheDataFileWithAMessage) {
+TEST(NativeWriter, ValueThatNoIntegerHoldsEndsTheDataFileWithAMessage) {
   ScratchDir dir;
   auto doc = ForeignDoc(2, 2);
   RecordingMessages msgs;
-  doc->Picture->ScanPara.Scale = 0;
-  EXPECT_FALSE(WriteNativeFiles(*doc, dir / "zero.txt", TNativeKind::Int, msgs));
+  // Not a number: no scale holds it. The cells before it are kept (the last row is
+  // stored first).
+  doc->Picture->RowTable[0][1] = std::nanf("");
+  EXPECT_FALSE(WriteNativeFiles(*doc, dir / "nan.txt", TNativeKind::Int, msgs));
   EXPECT_EQ(msgs.Texts(), std::vector<std::string>{"Error during saving data-file!"});
-  EXPECT_TRUE(std::filesystem::exists(dir / "zero.txt"));
-  EXPECT_EQ(ReadBytes(dir / "zero.int"), "");
+  EXPECT_TRUE(std::filesystem::exists(dir / "nan.txt"));
+  EXPECT_EQ(ReadBytes(dir / "nan.int"), Int32s({-2, -1, -4}));
+}
 
-  // A quotient beyond the 32-bit range: the cells before it are kept (the last
-  // row is stored first).
+// A picture of `values` (rows of two, row 0 first) with the given Scale.
+std::unique_ptr<TImageDoc> IntDoc(const std::vector<float>& values, float scale) {
+  auto doc = std::make_unique<TImageDoc>();
+  doc->InitWindow(1, "scan.img");
+  doc->CreatePicture(2, static_cast<int>(values.size() / 2));
+  doc->Picture->ScanPara.Scale = scale;
+  std::copy(values.begin(), values.end(), doc->Picture->Data());
+  doc->Picture->ScanPara.PhysUnit = "nm";
+  return doc;
+}
+
+TEST(NativeWriter, IntegerSaveKeepsValuesTheScaleCannotHold) {
+  // Burleigh heights 1..6 with the Z range 1000 as Scale: every quotient would round
+  // to 0. They are written with the finest power of two whose quotients fit 32 bits,
+  // 2^-28 for values up to 6, and that scale is written in the file.
+  ScratchDir dir;
+  auto doc = IntDoc({1, 2, 3, 4, 5, 6}, 1000);
+  RecordingMessages msgs;
+  ASSERT_TRUE(WriteNativeFiles(*doc, dir / "b.txt", TNativeKind::Int, msgs));
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{
+                              "Scale 1000 cannot hold these values as integers: they are saved "
+                              "with Scale 3.72529029846191E-9."});
+  EXPECT_NE(ReadBytes(dir / "b.txt").find("Scale    : 3.72529029846191E-9\r\n"), std::string::npos);
+  const int32_t q = 1 << 28;
+  EXPECT_EQ(ReadBytes(dir / "b.int"), Int32s({5 * q, 6 * q, 3 * q, 4 * q, q, 2 * q}));
+  auto back = Open(dir / "b.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0]->Picture->ScanPara.Scale, std::ldexp(1.0f, -28));
+  EXPECT_EQ(Values(*back[0]->Picture), (std::vector<float>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(msgs.shown.size(), 1u);  // said once, and the file reads without a word
+  // The picture itself keeps its Scale.
+  EXPECT_EQ(doc->Picture->ScanPara.Scale, 1000);
+
+  // A Scale of 0 divides nothing (2^-31 suits values up to 0.5); a quotient beyond 32
+  // bits: 3e9 fits with Scale 2.
   msgs.shown.clear();
-  doc->Picture->ScanPara.Scale = 1;
-  doc->Picture->RowTable[0][1] = 3e9f;
-  EXPECT_FALSE(WriteNativeFiles(*doc, dir / "big.txt", TNativeKind::Int, msgs));
-  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{"Error during saving data-file!"});
-  EXPECT_EQ(ReadBytes(dir / "big.int"), Int32s({0, 0, -1}));
+  auto zero = IntDoc({0.5f, -0.25f}, 0);
+  ASSERT_TRUE(WriteNativeFiles(*zero, dir / "z.txt", TNativeKind::Int, msgs));
+  EXPECT_EQ(ReadBytes(dir / "z.int"), Int32s({1 << 30, -(1 << 29)}));
+  auto big = IntDoc({3e9f, -1}, 1);
+  ASSERT_TRUE(WriteNativeFiles(*big, dir / "g.txt", TNativeKind::Int, msgs));
+  EXPECT_EQ(ReadBytes(dir / "g.int"), Int32s({1500000000, 0}));
+  EXPECT_EQ(msgs.Texts(), (std::vector<std::string>{
+                              "Scale 0 cannot hold these values as integers: they are saved "
+                              "with Scale 4.65661287307739E-10.",
+                              "Scale 1 cannot hold these values as integers: they are saved "
+                              "with Scale 2."}));
+  // -1 / 2 rounds to 0 (ties to even): 1 away, well within a millionth of the range.
+  auto gBack = Open(dir / "g.txt", msgs);
+  ASSERT_EQ(gBack.size(), 1u);
+  EXPECT_EQ(Values(*gBack[0]->Picture), (std::vector<float>{3e9f, 0}));
+}
+
+TEST(NativeWriter, IntegerScaleIsKeptWhileEveryValueReadsBackWithinAMillionthOfTheRange) {
+  // Range 1: a value may come back at most 1e-6 away. 3 * 2^-21 (1.43e-6) with
+  // Scale 2^-20 comes back as 2 * 2^-20, 4.8e-7 away: kept. With Scale 2^-18 it
+  // comes back as 0, 1.43e-6 away: a finer scale (2^-30 for values up to 1) is used.
+  const float third = 3 * std::ldexp(1.0f, -21);
+  ScratchDir dir;
+  RecordingMessages msgs;
+  auto fine = IntDoc({0, 1, third, 0.5f}, std::ldexp(1.0f, -20));
+  ASSERT_TRUE(WriteNativeFiles(*fine, dir / "f.txt", TNativeKind::Int, msgs));
+  EXPECT_TRUE(msgs.shown.empty());
+  EXPECT_EQ(ReadBytes(dir / "f.int"), Int32s({2, 1 << 19, 0, 1 << 20}));
+
+  auto coarse = IntDoc({0, 1, third, 0.5f}, std::ldexp(1.0f, -18));
+  ASSERT_TRUE(WriteNativeFiles(*coarse, dir / "c.txt", TNativeKind::Int, msgs));
+  EXPECT_EQ(msgs.shown.size(), 1u);
+  EXPECT_EQ(ReadBytes(dir / "c.int"), Int32s({3 << 9, 1 << 29, 0, 1 << 30}));
+  auto back = Open(dir / "c.txt", msgs);
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(Values(*back[0]->Picture), (std::vector<float>{0, 1, third, 0.5f}));
+
+  // Values that the Scale holds exactly keep it, however coarse it is against the
+  // range: 2^31 clamps to the largest integer, which reads back as 2^31 again.
+  msgs.shown.clear();
+  const float two31 = std::ldexp(1.0f, 31);
+  auto edge = IntDoc({two31, -two31, 0, 1}, 1);
+  ASSERT_TRUE(WriteNativeFiles(*edge, dir / "e.txt", TNativeKind::Int, msgs));
+  EXPECT_TRUE(msgs.shown.empty());
+  EXPECT_EQ(ReadBytes(dir / "e.int"), Int32s({0, 1, INT32_MAX, INT32_MIN}));
+  auto edgeBack = Open(dir / "e.txt", msgs);
+  ASSERT_EQ(edgeBack.size(), 1u);
+  EXPECT_EQ(Values(*edgeBack[0]->Picture), (std::vector<float>{two31, -two31, 0, 1}));
+  EXPECT_TRUE(msgs.shown.empty());
+
+  // A flat picture has no range: only an exact read-back keeps the Scale.
+  auto flat = IntDoc({5, 5}, 0.5f);
+  ASSERT_TRUE(WriteNativeFiles(*flat, dir / "k.txt", TNativeKind::Int, msgs));
+  EXPECT_TRUE(msgs.shown.empty());
+  EXPECT_EQ(ReadBytes(dir / "k.int"), Int32s({10, 10}));
+  auto flatOff = IntDoc({5, 5}, 3);
+  ASSERT_TRUE(WriteNativeFiles(*flatOff, dir / "l.txt", TNativeKind::Int, msgs));
+  EXPECT_EQ(msgs.shown.size(), 1u);
+  EXPECT_EQ(ReadBytes(dir / "l.int"), Int32s({5 << 28, 5 << 28}));
+}
+
+TEST(NativeWriter, CaptionsAndUnitsHoldingKeysReadBackUnchanged) {
+  // The reader finds keys anywhere in a line, case aside: a caption or unit that
+  // holds one must not take the place of the real key.
+  ScratchDir dir;
+  WriteBytes(dir / "src.txt",
+             Lines({"Version    : 1.10", "XScanRange : 10", "YScanRange : 10", "XPhysUnit  : nm",
+                    "YPhysUnit  : nm", "xPixel     : 2", "yPixel     : 1", "FileDescBegin",
+                    "FileName : src.int", "Scale : 0.5", "Caption : Z scale: 2", "FileDescEnd"}));
+  WriteBytes(dir / "src.int", Int32s({1, 6}));
+  RecordingMessages msgs;
+  auto docs = Open(dir / "src.txt", msgs);
+  ASSERT_EQ(docs.size(), 1u);
+  ASSERT_EQ(docs[0]->ChannelCaption, "Z scale: 2");
+  ASSERT_EQ(Values(*docs[0]->Picture), (std::vector<float>{0.5f, 3}));
+  int n = 0;
+  for (TNativeKind kind : {TNativeKind::Int, TNativeKind::Sin}) {
+    const std::string name = dir / ("s" + std::to_string(n++) + ".txt");
+    ASSERT_TRUE(WriteNativeFiles(*docs[0], name, kind, msgs));
+    auto back = Open(name, msgs);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0]->ChannelCaption, "Z scale: 2");
+    EXPECT_EQ(Values(*back[0]->Picture), (std::vector<float>{0.5f, 3}));
+    EXPECT_EQ(back[0]->Picture->ScanPara.Scale, kind == TNativeKind::Int ? 0.5f : 1.0f);
+  }
+
+  const std::string captions[] = {"PhysUnit: V",      "a FileDescEnd b",      "filedescend",
+                                  "SCALE : 7",        "Caption : other",      "FileDescBegin",
+                                  "FileName : x.sin", "scale:scale: Scale: 1"};
+  const std::string units[] = {"FileDescEnd", "scale: 3", "Caption: C", "PHYSUNIT: pm", "nm"};
+  for (const std::string& caption : captions) {
+    for (const std::string& unit : units) {
+      for (TNativeKind kind : {TNativeKind::Int, TNativeKind::Sin}) {
+        auto doc = ForeignDoc(2, 2);
+        doc->ChannelCaption = caption;
+        doc->Picture->ScanPara.PhysUnit = unit;
+        const std::string name = dir / ("k" + std::to_string(n++) + ".txt");
+        ASSERT_TRUE(WriteNativeFiles(*doc, name, kind, msgs));
+        auto back = Open(name, msgs);
+        ASSERT_EQ(back.size(), 1u) << caption << " / " << unit;
+        EXPECT_EQ(back[0]->ChannelCaption, caption) << unit;
+        EXPECT_EQ(back[0]->Picture->ScanPara.PhysUnit, unit) << caption;
+        EXPECT_EQ(back[0]->Picture->ScanPara.Scale, kind == TNativeKind::Int ? 0.25f : 1.0f)
+            << caption << " / " << unit;
+        EXPECT_EQ(Values(*back[0]->Picture), Values(*doc->Picture)) << caption << " / " << unit;
+      }
+    }
+  }
+  EXPECT_TRUE(msgs.shown.empty());
 }
 
 TEST(NativeWriter, SinglesReadBackExactly) {
@@ -149,19 +290,20 @@ TEST(NativeWriter, IntegersReadBackToTheirScale) {
   RecordingMessages msgs(',');
   auto docs = Open(kSamples + "/demo/demo.txt", msgs);
   ASSERT_EQ(docs.size(), 2u);
-  // The current channel saved as integers of 1e-5 nA.
+  // The current channel (0.096 .. 0.254 nA) saved as integers of 1e-7 nA, a step
+  // below a millionth of its range.
   TImageDoc& current = *docs[1];
-  current.Picture->ScanPara.Scale = 1e-5f;
+  current.Picture->ScanPara.Scale = 1e-7f;
   ASSERT_TRUE(WriteNativeFiles(current, dir / "c.txt", TNativeKind::Int, msgs));
-  // The single 1e-5 in 15 significant digits, with the locale's separator.
-  EXPECT_NE(ReadBytes(dir / "c.txt").find("Scale    : 9,99999974737875E-6\r\n"), std::string::npos);
+  // The single 1e-7 in 15 significant digits, with the locale's separator.
+  EXPECT_NE(ReadBytes(dir / "c.txt").find("Scale    : 1,0000000116861E-7\r\n"), std::string::npos);
   auto back = Open(dir / "c.txt", msgs);
   ASSERT_EQ(back.size(), 1u);
   ExpectSameImage(current, *back[0]);
-  EXPECT_EQ(back[0]->Picture->ScanPara.Scale, 1e-5f);
+  EXPECT_EQ(back[0]->Picture->ScanPara.Scale, 1e-7f);
   const std::vector<float> a = Values(*current.Picture), b = Values(*back[0]->Picture);
   ASSERT_EQ(a.size(), b.size());
-  for (size_t k = 0; k < a.size(); ++k) ASSERT_NEAR(a[k], b[k], 0.5e-5 + 1e-7) << k;
+  for (size_t k = 0; k < a.size(); ++k) ASSERT_NEAR(a[k], b[k], 0.5e-7 + 3e-8) << k;
 
   // The topography read from integers comes back as the same numbers.
   ASSERT_TRUE(WriteNativeFiles(*docs[0], dir / "t.txt", TNativeKind::Int, msgs));
