@@ -164,6 +164,9 @@ struct Sse2 {
     return {_mm_and_si128(acc.lo, _mm_castps_si128(_mm_cmplt_ps(x.lo, inf))),
             _mm_and_si128(acc.hi, _mm_castps_si128(_mm_cmplt_ps(x.hi, inf)))};
   }
+  // Lanes whose double is below infinity (not infinite, not NaN; a double above the
+  // largest single counts as infinite, which only sends it the extended way).
+  static M FiniteD(M acc, D x) { return Finite(acc, Narrow(x)); }
   static bool All(M acc) { return _mm_movemask_epi8(_mm_and_si128(acc.lo, acc.hi)) == 0xFFFF; }
 };
 

@@ -53,6 +53,9 @@ struct Avx2 {
     const F inf = _mm256_set1_ps(__builtin_inff());
     return _mm256_and_si256(acc, _mm256_castps_si256(_mm256_cmp_ps(x, inf, _CMP_LT_OQ)));
   }
+  // Lanes whose double is below infinity (not infinite, not NaN; a double above the
+  // largest single counts as infinite, which only sends it the extended way).
+  static M FiniteD(M acc, D x) { return Finite(acc, Narrow(x)); }
   static bool All(M acc) { return _mm256_movemask_epi8(acc) == -1; }
 };
 

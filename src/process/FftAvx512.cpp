@@ -38,6 +38,11 @@ struct Avx512 {
     const F inf = _mm256_set1_ps(__builtin_inff());
     return _mm256_and_si256(acc, _mm256_castps_si256(_mm256_cmp_ps(x, inf, _CMP_LT_OQ)));
   }
+  // Lanes whose double is below infinity (not infinite, not NaN).
+  static M FiniteD(M acc, D x) {
+    const __mmask8 k = _mm512_cmp_pd_mask(x, _mm512_set1_pd(__builtin_inf()), _CMP_LT_OQ);
+    return _mm256_and_si256(acc, _mm256_maskz_set1_epi32(k, -1));
+  }
   static bool All(M acc) { return _mm256_movemask_epi8(acc) == -1; }
 };
 

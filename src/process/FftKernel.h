@@ -76,8 +76,8 @@ inline void QuarterTurnButterfly(float* pa, float* pb, const TTwiddle<O>& w0, co
   const F fbr = O::Load(pb), fbi = O::Load(pb + kFftLanes);
   const D ar = O::Widen(far), ai = O::Widen(fai), br = O::Widen(fbr), bi = O::Widen(fbi);
   // Infinite or NaN inputs go the extended way.
-  const typename O::M ok = O::Finite(
-      O::True(), O::Narrow(O::Add(O::Add(O::Abs(ar), O::Abs(ai)), O::Add(O::Abs(br), O::Abs(bi)))));
+  const typename O::M ok =
+      O::FiniteD(O::True(), O::Add(O::Add(O::Abs(ar), O::Abs(ai)), O::Add(O::Abs(br), O::Abs(bi))));
   if (O::All(ok)) {
     O::Store(pa, O::Narrow(O::Fma(w0.s, bi, O::Fma(w0.c, br, ar))));
     O::Store(pa + kFftLanes, O::Narrow(O::Fnma(w0.s, br, O::Fma(w0.c, bi, ai))));
@@ -113,27 +113,27 @@ inline void Butterfly(float* pa, float* pb, const TTwiddle<O>& w0, const TTwiddl
   const D slack = O::Set(kFftSlack);
   const D bar = O::Mul(O::Abs(ar), slack), bai = O::Mul(O::Abs(ai), slack);
   const D abr = O::Abs(br), abi = O::Abs(bi);
-  // Infinite or NaN inputs go the extended way.
-  typename O::M ok =
-      O::Finite(O::True(), O::Narrow(O::Add(O::Add(bar, bai), O::Mul(O::Add(abr, abi), slack))));
+  // The bounds of the real and imaginary components. w1 = -w0 (k1 = k0 + N/2, and the
+  // table is symmetric), so they serve both outputs.
+  const D Bre = O::Fma(w0.bs, abi, O::Fma(w0.bc, abr, bar));
+  const D Bim = O::Fma(w0.bs, abr, O::Fma(w0.bc, abi, bai));
+  // Infinite or NaN inputs make a bound infinite or NaN (no twiddle here is 0) and go
+  // the extended way.
+  typename O::M ok = O::FiniteD(O::True(), O::Add(Bre, Bim));
 
-  // c b.re + a.re + s b.im and c b.im + a.im - s b.re, with their bounds.
+  // c b.re + a.re + s b.im and c b.im + a.im - s b.re.
   D r = O::Fma(w0.s, bi, O::Fma(w0.c, br, ar));
-  D B = O::Fma(w0.bs, abi, O::Fma(w0.bc, abr, bar));
-  const F o0r = O::Narrow(O::Sub(r, B));
-  ok = O::Same(ok, o0r, O::Narrow(O::Add(r, B)));
+  const F o0r = O::Narrow(O::Sub(r, Bre));
+  ok = O::Same(ok, o0r, O::Narrow(O::Add(r, Bre)));
   r = O::Fnma(w0.s, br, O::Fma(w0.c, bi, ai));
-  B = O::Fma(w0.bs, abr, O::Fma(w0.bc, abi, bai));
-  const F o0i = O::Narrow(O::Sub(r, B));
-  ok = O::Same(ok, o0i, O::Narrow(O::Add(r, B)));
+  const F o0i = O::Narrow(O::Sub(r, Bim));
+  ok = O::Same(ok, o0i, O::Narrow(O::Add(r, Bim)));
   r = O::Fma(w1.s, bi, O::Fma(w1.c, br, ar));
-  B = O::Fma(w1.bs, abi, O::Fma(w1.bc, abr, bar));
-  const F o1r = O::Narrow(O::Sub(r, B));
-  ok = O::Same(ok, o1r, O::Narrow(O::Add(r, B)));
+  const F o1r = O::Narrow(O::Sub(r, Bre));
+  ok = O::Same(ok, o1r, O::Narrow(O::Add(r, Bre)));
   r = O::Fnma(w1.s, br, O::Fma(w1.c, bi, ai));
-  B = O::Fma(w1.bs, abr, O::Fma(w1.bc, abi, bai));
-  const F o1i = O::Narrow(O::Sub(r, B));
-  ok = O::Same(ok, o1i, O::Narrow(O::Add(r, B)));
+  const F o1i = O::Narrow(O::Sub(r, Bim));
+  ok = O::Same(ok, o1i, O::Narrow(O::Add(r, Bim)));
 
   if (O::All(ok)) {
     O::Store(pa, o0r);

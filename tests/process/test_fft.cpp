@@ -167,6 +167,7 @@ std::vector<float> Random(Kind kind, size_t count, uint32_t seed) {
   std::uniform_int_distribution<int> byte(0, 255);
   std::uniform_real_distribution<float> exponent(-60.0f, 60.0f);
   std::uniform_int_distribution<int> pick(0, 7);
+  std::uniform_int_distribution<int> rare(0, 499);
   for (size_t i = 0; i < count; ++i) {
     switch (kind) {
       case Kind::Surface:
@@ -181,6 +182,9 @@ std::vector<float> Random(Kind kind, size_t count, uint32_t seed) {
       case Kind::Extremes: {
         const float choices[8] = {0.0f, -0.0f, 1e-45f, -3e-39f, 3.0e38f, -3.3e38f, 1.0f, 0.5f};
         v[i] = choices[pick(rng)];
+        // Now and then a NaN, with one of two payloads.
+        const uint32_t nans[2] = {0x7FC01234u, 0xFFC4321u << 4};
+        if (rare(rng) == 0) std::memcpy(&v[i], &nans[pick(rng) % 2], sizeof(float));
         break;
       }
     }
@@ -235,6 +239,11 @@ TEST(Fft, TwiddlesAreTheNearestSinglesWithExactQuarterTurns) {
     RefTwiddles(m, rc, rs);
     EXPECT_TRUE(SameBits(cs, rc)) << "cos, N = " << N;
     EXPECT_TRUE(SameBits(sn, rs)) << "sin, N = " << N;
+    // Half a turn on negates both exactly (the butterflies rely on it).
+    for (int k = 0; k < N / 2; ++k) {
+      ASSERT_EQ(cs[k + N / 2], -cs[k] + 0.0f) << N << ", " << k;
+      ASSERT_EQ(sn[k + N / 2], -sn[k] + 0.0f) << N << ", " << k;
+    }
   }
   float cs[8], sn[8];
   FftTwiddles(3, cs, sn);
