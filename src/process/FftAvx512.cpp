@@ -11,9 +11,9 @@
 namespace {
 
 struct Avx512 {
-  using F = __m256;   // eight singles
-  using D = __m512d;  // the same eight as doubles
-  using M = __m256i;  // all ones in a lane while it is exact
+  using F = __m256;    // eight singles
+  using D = __m512d;   // the same eight as doubles
+  using M = __mmask8;  // a set bit for each lane still exact
 
   static F Load(const float* p) { return _mm256_load_ps(p); }
   static F LoadU(const float* p) { return _mm256_loadu_ps(p); }
@@ -29,21 +29,19 @@ struct Avx512 {
   static D Fnma(D a, D b, D c) { return _mm512_fnmadd_pd(a, b, c); }
   static D Abs(D a) { return _mm512_abs_pd(a); }
   static D Sqrt(D a) { return _mm512_maskz_sqrt_pd(0xFF, a); }
-  static M True() { return _mm256_set1_epi32(-1); }
+  static M True() { return 0xFF; }
+  // Each check compares under the mask of the lanes still exact, in one instruction.
   static M Same(M acc, F x, F y) {
-    return _mm256_and_si256(acc,
-                            _mm256_cmpeq_epi32(_mm256_castps_si256(x), _mm256_castps_si256(y)));
+    return _mm256_mask_cmpeq_epi32_mask(acc, _mm256_castps_si256(x), _mm256_castps_si256(y));
   }
   static M Finite(M acc, F x) {
-    const F inf = _mm256_set1_ps(__builtin_inff());
-    return _mm256_and_si256(acc, _mm256_castps_si256(_mm256_cmp_ps(x, inf, _CMP_LT_OQ)));
+    return _mm256_mask_cmp_ps_mask(acc, x, _mm256_set1_ps(__builtin_inff()), _CMP_LT_OQ);
   }
   // Lanes whose double is below infinity (not infinite, not NaN).
   static M FiniteD(M acc, D x) {
-    const __mmask8 k = _mm512_cmp_pd_mask(x, _mm512_set1_pd(__builtin_inf()), _CMP_LT_OQ);
-    return _mm256_and_si256(acc, _mm256_maskz_set1_epi32(k, -1));
+    return _mm512_mask_cmp_pd_mask(acc, x, _mm512_set1_pd(__builtin_inf()), _CMP_LT_OQ);
   }
-  static bool All(M acc) { return _mm256_movemask_epi8(acc) == -1; }
+  static bool All(M acc) { return acc == 0xFF; }
 };
 
 void ColumnPassAvx512(float* re, float* im, const TFftKernelArgs& args) {
