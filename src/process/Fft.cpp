@@ -110,6 +110,21 @@ struct Sse2 {
     __m128i lo, hi;
   };
 
+  // The 8 x 8 singles of t, transposed: four 4 x 4 blocks, the off-diagonal ones
+  // exchanged.
+  static void Transpose8(F (&t)[8]) {
+    __m128 a[4] = {t[0].lo, t[1].lo, t[2].lo, t[3].lo}, b[4] = {t[0].hi, t[1].hi, t[2].hi, t[3].hi};
+    __m128 c[4] = {t[4].lo, t[5].lo, t[6].lo, t[7].lo}, d[4] = {t[4].hi, t[5].hi, t[6].hi, t[7].hi};
+    _MM_TRANSPOSE4_PS(a[0], a[1], a[2], a[3]);
+    _MM_TRANSPOSE4_PS(b[0], b[1], b[2], b[3]);
+    _MM_TRANSPOSE4_PS(c[0], c[1], c[2], c[3]);
+    _MM_TRANSPOSE4_PS(d[0], d[1], d[2], d[3]);
+    for (int i = 0; i < 4; ++i) {
+      t[i] = {a[i], c[i]};
+      t[4 + i] = {b[i], d[i]};
+    }
+  }
+  static F Zero() { return {_mm_setzero_ps(), _mm_setzero_ps()}; }
   static F Load(const float* p) { return {_mm_load_ps(p), _mm_load_ps(p + 4)}; }
   static F LoadU(const float* p) { return {_mm_loadu_ps(p), _mm_loadu_ps(p + 4)}; }
   static void Store(float* p, F x) {
@@ -170,6 +185,13 @@ struct Sse2 {
   static bool All(M acc) { return _mm_movemask_epi8(_mm_and_si128(acc.lo, acc.hi)) == 0xFFFF; }
 };
 
+void TransposeInPlaceSse2(float* a, int32_t N, int32_t stride) {
+  TransposeInPlaceT<Sse2>(a, N, stride);
+}
+void TransposeInSse2(const float* const* rows, int32_t shift, int32_t N, float* dst,
+                     int32_t stride) {
+  TransposeInT<Sse2>(rows, shift, N, dst, stride);
+}
 void ColumnPassSse2(float* re, float* im, const TFftKernelArgs& args) {
   ColumnPassT<Sse2>(re, im, args);
 }
@@ -187,7 +209,7 @@ void ColumnPassPortable(float* re, float* im, const TFftKernelArgs& a) {
   for (int32_t c = 0; c < N; ++c) {
     for (int32_t j = 0; j < N; ++j) {
       ar[j] = re[static_cast<size_t>(j) * a.Stride + c];
-      ai[j] = im[static_cast<size_t>(j) * a.Stride + c];
+      ai[j] = a.ImagZero ? 0.0f : im[static_cast<size_t>(j) * a.Stride + c];
     }
     for (int32_t s = 1; s <= a.m; ++s) {
       const int32_t h = N >> s;
@@ -218,6 +240,36 @@ void MagnitudePortable(const float* re, const float* im, int32_t N, int32_t stri
     for (int32_t c = 0; c < N; ++c) {
       const size_t at = src + static_cast<size_t>((c + h) % N);
       rows[r][c] = ExtendedMagnitude(re[at], im[at]);
+    }
+  }
+}
+
+// Swaps (r, c) with (c, r), tile by tile so that both tiles stay in the cache.
+void TransposeInPlaceScalar(float* a, int32_t N, int32_t stride) {
+  constexpr int32_t T = 16;
+  for (int32_t r0 = 0; r0 < N; r0 += T) {
+    for (int32_t c0 = r0; c0 < N; c0 += T) {
+      const int32_t r1 = std::min(r0 + T, N), c1 = std::min(c0 + T, N);
+      for (int32_t r = r0; r < r1; ++r)
+        for (int32_t c = (c0 == r0 ? r + 1 : c0); c < c1; ++c)
+          std::swap(a[static_cast<size_t>(r) * stride + c], a[static_cast<size_t>(c) * stride + r]);
+    }
+  }
+}
+
+// dst (c, r) := rows[r][(c + shift) mod N], tile by tile.
+void TransposeInScalar(const float* const* rows, int32_t shift, int32_t N, float* dst,
+                       int32_t stride) {
+  constexpr int32_t T = 16;
+  for (int32_t r0 = 0; r0 < N; r0 += T) {
+    const int32_t r1 = std::min(r0 + T, N);
+    for (int32_t c0 = 0; c0 < N; c0 += T) {
+      const int32_t c1 = std::min(c0 + T, N);
+      for (int32_t c = c0; c < c1; ++c) {
+        float* d = dst + static_cast<size_t>(c) * stride;
+        const int32_t sc = (c + shift) % N;
+        for (int32_t r = r0; r < r1; ++r) d[r] = rows[r][sc];
+      }
     }
   }
 }
@@ -261,7 +313,7 @@ TFftKernelSet Kernels(TFftKernel k) {
       return FftKernelsSse2();
 #endif
     default:
-      return {ColumnPassPortable, MagnitudePortable};
+      return {ColumnPassPortable, TransposeInPlaceScalar, TransposeInScalar, MagnitudePortable};
   }
 }
 
@@ -319,8 +371,9 @@ class Plan {
     for (int32_t i = 0; i < N_; ++i) rev_[i] = static_cast<uint16_t>(BitReversal(m, i));
   }
   // `fallbacks` counts the components computed in extended precision.
-  TFftKernelArgs Args(int32_t stride, uint64_t* fallbacks) const {
-    return {N_, m_, stride, c0_.data(), s0_.data(), c1_.data(), s1_.data(), rev_.data(), fallbacks};
+  TFftKernelArgs Args(int32_t stride, uint64_t* fallbacks, bool imagZero) const {
+    return {N_,         m_,         stride,      c0_.data(), s0_.data(),
+            c1_.data(), s1_.data(), rev_.data(), fallbacks,  imagZero};
   }
 
  private:
@@ -329,19 +382,6 @@ class Plan {
   std::vector<double> c0_, s0_, c1_, s1_;
   std::vector<uint16_t> rev_;
 };
-
-// Swaps (r, c) with (c, r), tile by tile so that both tiles stay in the cache.
-void TransposeInPlace(float* a, int32_t N, int32_t stride) {
-  constexpr int32_t T = 16;
-  for (int32_t r0 = 0; r0 < N; r0 += T) {
-    for (int32_t c0 = r0; c0 < N; c0 += T) {
-      const int32_t r1 = std::min(r0 + T, N), c1 = std::min(c0 + T, N);
-      for (int32_t r = r0; r < r1; ++r)
-        for (int32_t c = (c0 == r0 ? r + 1 : c0); c < c1; ++c)
-          std::swap(a[static_cast<size_t>(r) * stride + c], a[static_cast<size_t>(c) * stride + r]);
-    }
-  }
-}
 
 // Swaps the halves in both directions: (r, c) with ((r + N/2) mod N, (c + N/2) mod N).
 void SwapHalves(float* a, int32_t N) {
@@ -368,16 +408,16 @@ TFftKernelSet KernelsFor(int32_t N) {
 // the row transforms run down the columns of the transposed copy, eight rows at a
 // time; a transposition in place turns the result back, and the column transforms
 // run down its columns. The spectrum is left in natural order, not yet centred.
+// With `realInput` the imaginary parts count as 0 and `im` need not hold anything.
 void TransformTransposed(float* reT, float* im, int32_t m, int32_t stride,
-                         const TFftKernelSet& kernels) {
+                         const TFftKernelSet& kernels, bool realInput) {
   const int32_t N = 1 << m;
   const Plan plan(m);
   uint64_t fallbacks = 0;
-  const TFftKernelArgs args = plan.Args(stride, &fallbacks);
-  kernels.ColumnPass(reT, im, args);
-  TransposeInPlace(reT, N, stride);
-  TransposeInPlace(im, N, stride);
-  kernels.ColumnPass(reT, im, args);
+  kernels.ColumnPass(reT, im, plan.Args(stride, &fallbacks, realInput));
+  kernels.TransposeInPlace(reT, N, stride);
+  kernels.TransposeInPlace(im, N, stride);
+  kernels.ColumnPass(reT, im, plan.Args(stride, &fallbacks, false));
   g_fallbacks += fallbacks;
 }
 
@@ -436,7 +476,7 @@ void LogMagnitudes(const float* re, const float* im, int32_t N, int32_t stride,
 
 #if defined(__x86_64__)
 TFftKernelSet FftKernelsSse2() {
-  return {ColumnPassSse2, MagnitudeSse2};
+  return {ColumnPassSse2, TransposeInPlaceSse2, TransposeInSse2, MagnitudeSse2};
 }
 #endif
 
@@ -462,9 +502,9 @@ void Fft2D(float* re, float* im, int32_t m, bool centredInput) {
     SwapHalves(re, N);
     SwapHalves(im, N);
   }
-  TransposeInPlace(re, N, N);
-  TransposeInPlace(im, N, N);
-  TransformTransposed(re, im, m, N, KernelsFor(N));
+  TransposeInPlaceScalar(re, N, N);
+  TransposeInPlaceScalar(im, N, N);
+  TransformTransposed(re, im, m, N, KernelsFor(N), false);
   SwapHalves(re, N);
   SwapHalves(im, N);
 }
@@ -479,32 +519,18 @@ bool FftPicture(TVKMPicture& work, bool logMagnitude) {
   Workspace& space = Workspace::ForThisThread();
   space.Reserve(N);
   float* re = space.Re();
-  float* im = space.Im();
-  for (int32_t r = 0; r < N; ++r)
-    std::fill(im + static_cast<size_t>(r) * stride, im + static_cast<size_t>(r) * stride + N, 0.0f);
+  float* im = space.Im();  // imaginary parts 0: the first pass only writes them
 
-  // The bottom-left block, transposed for the row transforms, tile by tile; centred
-  // data has its halves swapped back first.
+  // The bottom-left block, transposed for the row transforms; centred data has its
+  // halves swapped back first. The vector kernels take tiles of 8 columns, which a
+  // swap of halves keeps together from N = 16 on.
+  const TFftKernelSet kernels = KernelsFor(N);
   const int32_t shift = work.Transformed ? h : 0;
   std::vector<const float*> srcRows(N);
   for (int32_t r = 0; r < N; ++r) srcRows[r] = work.RowTable[(r + shift) % N];
-  std::vector<int32_t> srcCols(N);
-  for (int32_t c = 0; c < N; ++c) srcCols[c] = (c + shift) % N;
-  constexpr int32_t T = 16;
-  for (int32_t r0 = 0; r0 < N; r0 += T) {
-    const int32_t r1 = std::min(r0 + T, N);
-    for (int32_t c0 = 0; c0 < N; c0 += T) {
-      const int32_t c1 = std::min(c0 + T, N);
-      for (int32_t c = c0; c < c1; ++c) {
-        float* dst = re + static_cast<size_t>(c) * stride;
-        const int32_t sc = srcCols[c];
-        for (int32_t r = r0; r < r1; ++r) dst[r] = srcRows[r][sc];
-      }
-    }
-  }
+  (N >= 16 ? kernels.TransposeIn : TransposeInScalar)(srcRows.data(), shift, N, re, stride);
 
-  const TFftKernelSet kernels = KernelsFor(N);
-  TransformTransposed(re, im, size.m, stride, kernels);
+  TransformTransposed(re, im, size.m, stride, kernels, true);
   if (logMagnitude) {
     LogMagnitudes(re, im, N, stride, work.RowTable.data());
   } else {

@@ -193,7 +193,8 @@ void ColumnPassT(float* re, float* im, const TFftKernelArgs& a) {
     for (int32_t j = 0; j < N; ++j) {
       const size_t at = static_cast<size_t>(j) * a.Stride + c0;
       O::Store(buf + static_cast<size_t>(j) * kFftEntry, O::LoadU(re + at));
-      O::Store(buf + static_cast<size_t>(j) * kFftEntry + kFftLanes, O::LoadU(im + at));
+      O::Store(buf + static_cast<size_t>(j) * kFftEntry + kFftLanes,
+               a.ImagZero ? O::Zero() : O::LoadU(im + at));
     }
     ButterflyStages<O>(buf, a);
     // Row p of the result is entry rev(p); rev is its own inverse.
@@ -202,6 +203,51 @@ void ColumnPassT(float* re, float* im, const TFftKernelArgs& a) {
       const float* e = buf + static_cast<size_t>(a.Rev[p]) * kFftEntry;
       O::StoreU(re + at, O::Load(e));
       O::StoreU(im + at, O::Load(e + kFftLanes));
+    }
+  }
+}
+
+// Transposition in tiles of 8 x 8, each turned in registers.
+// In place: tile (i, j) and tile (j, i) swap, each transposed (N a multiple of 8).
+template <class O>
+void TransposeInPlaceT(float* a, int32_t N, int32_t stride) {
+  using F = typename O::F;
+  auto load = [&](F(&t)[8], int32_t r0, int32_t c0) {
+    for (int32_t i = 0; i < 8; ++i) t[i] = O::LoadU(a + static_cast<size_t>(r0 + i) * stride + c0);
+  };
+  auto store = [&](F(&t)[8], int32_t r0, int32_t c0) {
+    for (int32_t i = 0; i < 8; ++i) O::StoreU(a + static_cast<size_t>(r0 + i) * stride + c0, t[i]);
+  };
+  for (int32_t r0 = 0; r0 < N; r0 += 8) {
+    F d[8];
+    load(d, r0, r0);
+    O::Transpose8(d);
+    store(d, r0, r0);
+    for (int32_t c0 = r0 + 8; c0 < N; c0 += 8) {
+      F x[8], y[8];
+      load(x, r0, c0);
+      load(y, c0, r0);
+      O::Transpose8(x);
+      O::Transpose8(y);
+      store(x, c0, r0);
+      store(y, r0, c0);
+    }
+  }
+}
+
+// dst (c, r) := rows[r][(c + shift) mod N] for r, c < N (N a multiple of 8, shift a
+// multiple of 8): the block read row by row, written transposed.
+template <class O>
+void TransposeInT(const float* const* rows, int32_t shift, int32_t N, float* dst, int32_t stride) {
+  using F = typename O::F;
+  for (int32_t r0 = 0; r0 < N; r0 += 8) {
+    for (int32_t c0 = 0; c0 < N; c0 += 8) {
+      const int32_t sc = (c0 + shift) % N;
+      F t[8];
+      for (int32_t i = 0; i < 8; ++i) t[i] = O::LoadU(rows[r0 + i] + sc);
+      O::Transpose8(t);
+      for (int32_t i = 0; i < 8; ++i)
+        O::StoreU(dst + static_cast<size_t>(c0 + i) * stride + r0, t[i]);
     }
   }
 }
