@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -67,6 +68,14 @@ QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption, const char*
   m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
   if (hint) m->menuAction()->setStatusTip(QString::fromUtf8(hint));
   return m;
+}
+
+// The platform's keys for a standard command; where the platform has none (Save As
+// and Quit on some desktops), the common one.
+void SetStandardKeys(QAction* item, QKeySequence::StandardKey key, const char* fallback) {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+  if (keys.isEmpty()) keys << QKeySequence(QString::fromLatin1(fallback));
+  item->setShortcuts(keys);
 }
 
 // A stored colour value (0x00BBGGRR: red in the low byte) as a QColor.
@@ -125,11 +134,14 @@ void TMainForm::FormCreate() {
   layout->addWidget(panel);
   mdiArea_ = new QMdiArea(central);
   mdiArea_->setObjectName(QStringLiteral("MdiArea"));
+  // Windows beyond the visible part stay within reach.
+  mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   layout->addWidget(mdiArea_, 1);
   setCentralWidget(central);
 
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
-  statusBar()->setFixedHeight(19);
+  FitStatusBar();
   statusBar()->setSizeGripEnabled(false);
 
   CreateMenus();
@@ -144,8 +156,22 @@ void TMainForm::FormCreate() {
   const int width = settings_->ReadInteger(settings::kMainForm, "Width", settings::kDefaultWidth);
   const int height =
       settings_->ReadInteger(settings::kMainForm, "Height", settings::kDefaultHeight);
-  move(left, top);
-  resize(width, height);
+  // A stored size is used as it is. Without one (the first start) the window takes
+  // most of the screen, centred, so that what it opens shows whole: the default
+  // 400 x 300 is smaller than one image window.
+  const bool sizeStored = settings_->ValueExists(settings::kMainForm, "Width") &&
+                          settings_->ValueExists(settings::kMainForm, "Height");
+  const bool placeStored = settings_->ValueExists(settings::kMainForm, "Top") &&
+                           settings_->ValueExists(settings::kMainForm, "Left");
+  if (sizeStored || placeStored) {
+    move(left, top);
+    resize(width, height);
+  }
+  if (!sizeStored && screen()) {
+    const QRect first = FirstStartGeometry(screen()->availableGeometry());
+    resize(first.size());
+    if (!placeStored) move(first.topLeft());
+  }
   ActiveIndex = -1;
   ReadFont();
 
@@ -191,7 +217,7 @@ void TMainForm::CreateMenus() {
   File1 = AddMenu(bar, "File1", "&File", "File related commands");
   FileOpenItem = AddItem(File1, "FileOpenItem", "&Open", "Open an existing file");
   FileCloseItem = AddItem(File1, "FileCloseItem", "&Close", "Close current file");
-  CloseAllItem = AddItem(File1, "CloseAllItem", "Close &all");
+  CloseAllItem = AddItem(File1, "CloseAllItem", "Close a&ll");
   Print1 = AddItem(File1, "Print1", "&Print");
   FileSaveItem = AddItem(File1, "FileSaveItem", "&Save", "Save current file");
   FileSaveAsItem = AddItem(File1, "FileSaveAsItem", "Save &As...", "Save current file as...");
@@ -203,7 +229,7 @@ void TMainForm::CreateMenus() {
   CutItem = AddItem(Edit1, "CutItem", "Cu&t", "Cut to clipboard");
   CopyItem = AddItem(Edit1, "CopyItem", "&Copy", "Copy to clipboard");
   PasteItem = AddItem(Edit1, "PasteItem", "&Paste", "Paste from clipboard");
-  Doublicate1 = AddItem(Edit1, "Doublicate1", "Duplicate");
+  Doublicate1 = AddItem(Edit1, "Doublicate1", "&Duplicate");
 
   Process1 = AddMenu(bar, "Process1", "&Process");
   Invers1 = AddItem(Process1, "Invers1", "&Invers");
@@ -211,10 +237,10 @@ void TMainForm::CreateMenus() {
   SlopeItem = AddItem(Process1, "SlopeItem", "&Leveling");
   NoiseItem = AddItem(Process1, "NoiseItem", "&Noise");
   HistogramItem = AddItem(Process1, "HistogramItem", "&Histogram");
-  ArithmeticItem = AddItem(Process1, "ArithmeticItem", "Arithmetic");
-  Zoom1 = AddItem(Process1, "Zoom1", "Zoom");
-  Shere1 = AddItem(Process1, "Shere1", "Sphere");
-  Scale1 = AddItem(Process1, "Scale1", "Rescale");
+  ArithmeticItem = AddItem(Process1, "ArithmeticItem", "&Arithmetic");
+  Zoom1 = AddItem(Process1, "Zoom1", "&Zoom");
+  Shere1 = AddItem(Process1, "Shere1", "S&phere");
+  Scale1 = AddItem(Process1, "Scale1", "&Rescale");
   Process1->addSeparator();
   FFTItem = AddItem(Process1, "FFTItem", "&FFT");
 
@@ -222,8 +248,8 @@ void TMainForm::CreateMenus() {
   Refresh1 = AddItem(View1, "Refresh1", "&Refresh");
   PaletteItem = AddItem(View1, "PaletteItem", "&Palette");
   S3DItem = AddItem(View1, "S3DItem", "Simple&3D");
-  FontItem = AddItem(View1, "FontItem", "Font");
-  ScaleBars1 = AddItem(View1, "ScaleBars1", "ScaleBars");
+  FontItem = AddItem(View1, "FontItem", "&Font");
+  ScaleBars1 = AddItem(View1, "ScaleBars1", "&ScaleBars");
 
   Analyse1 = AddMenu(bar, "Analyse1", "&Analyse");
   Line1 = AddItem(Analyse1, "Line1", "&Line");
@@ -242,6 +268,16 @@ void TMainForm::CreateMenus() {
 
   Help1 = AddMenu(bar, "Help1", "&Help", "Help topics");
   HelpAboutItem = AddItem(Help1, "HelpAboutItem", "&About");
+
+  // The platform's standard keys, shown beside the items.
+  SetStandardKeys(FileOpenItem, QKeySequence::Open, "Ctrl+O");
+  SetStandardKeys(FileCloseItem, QKeySequence::Close, "Ctrl+W");
+  SetStandardKeys(Print1, QKeySequence::Print, "Ctrl+P");
+  SetStandardKeys(FileSaveItem, QKeySequence::Save, "Ctrl+S");
+  SetStandardKeys(FileSaveAsItem, QKeySequence::SaveAs, "Ctrl+Shift+S");
+  SetStandardKeys(FileExitItem, QKeySequence::Quit, "Ctrl+Q");
+  SetStandardKeys(CopyItem, QKeySequence::Copy, "Ctrl+C");
+  SetStandardKeys(Refresh1, QKeySequence::Refresh, "F5");
 
   connect(FileOpenItem, &QAction::triggered, this, &TMainForm::OpenDialogeStart);
   connect(FileCloseItem, &QAction::triggered, this, &TMainForm::FileCloseItemClick);
@@ -314,7 +350,13 @@ bool TMainForm::event(QEvent* e) {
     DisplayHint(static_cast<QStatusTipEvent*>(e)->tip());
     return true;
   }
+  if (e->type() == QEvent::FontChange && statusBar()) FitStatusBar();
   return QMainWindow::event(e);
+}
+
+void TMainForm::FitStatusBar() {
+  // The design height, growing with a larger font so that no descender is cut.
+  statusBar()->setMinimumHeight(std::max(19, QFontMetrics(font()).height() + 6));
 }
 
 void TMainForm::DisplayHint(const QString& hint) {
@@ -402,6 +444,7 @@ void TMainForm::ImageReady(TImageDoc& doc) {
   if (!doc.Caption.empty()) child->setWindowTitle(QString::fromStdString(DisplayText(doc.Caption)));
   child->show();
   child->UpdateImage();
+  PlaceInView(*mdiArea_, *child);
   mdiArea_->setActiveSubWindow(child);
   ActiveIndex = child->Index();
 }
@@ -591,6 +634,7 @@ void TMainForm::Duplicate1Click() {
   w->setWindowTitle(old->windowTitle());
   w->Doc().Caption = old->windowTitle().toStdString();
   w->UpdateImage();
+  PlaceInView(*mdiArea_, *w);
   mdiArea_->setActiveSubWindow(w);
   ActiveIndex = w->Index();
 }

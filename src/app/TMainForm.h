@@ -138,6 +138,7 @@ class TMainForm : public QMainWindow, public TArithHost {
   void CreateMenus();
   void CreateSpeedButtons(QWidget* panel);
   void ReadFont();
+  void FitStatusBar();
   void ChildDestroyed(QObject* child);
   int FreeSlot() const;
   // The window's rendered bitmap as a Windows bitmap; "Cannot create file ..." when

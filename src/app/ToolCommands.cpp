@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/TMainForm.h"
+#include "app/WindowArrangement.h"
 #include "palette/ui/TPaletteForm.h"
 #include "view/TMDIChild.h"
 
@@ -30,8 +31,10 @@ QMdiSubWindow* OpenToolChild(TMainForm& main, TToolTarget target,
   QObject::connect(tool, &QObject::destroyed, &main,
                    [&main] { QTimer::singleShot(0, &main, &TMainForm::UpdateMenuItems); });
   main.MdiArea()->addSubWindow(tool);
+  TMDIChild::LeaveCloseKeysToTheMenu(*tool);
   image->AdoptToolWindow(tool);
   tool->show();
+  PlaceInView(*main.MdiArea(), *tool);
   main.MdiArea()->setActiveSubWindow(tool);
   main.UpdateMenuItems();
   return tool;

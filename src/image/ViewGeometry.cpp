@@ -23,6 +23,19 @@ int ViewSide(int clientW, int clientH, bool zScale) {
   return std::min(clientH, clientW);
 }
 
+TViewSize MinimumClient(bool zScale) {
+  return zScale ? TViewSize{150, 100} : TViewSize{100, 100};
+}
+
+TViewSize NaturalClient(int columns, int rows, bool zScale, int maxW, int maxH) {
+  const TViewSize least = MinimumClient(zScale);
+  const int side = std::max({columns, rows, least.Height});
+  const int w = zScale ? side * 3 / 2 : side;
+  const TViewSize fit = FitClient(std::min(w, maxW), std::min(side, maxH), zScale);
+  if (fit.Width < least.Width || fit.Height < least.Height) return least;
+  return fit;
+}
+
 TViewRect ZScaleBarRect(int outerW, int outerH) {
   return {RoundEven(0.8 * outerW), RoundEven(0.25 * outerH), 4 * RoundEven(0.02 * outerW),
           4 * RoundEven(0.1 * outerH)};
@@ -34,6 +47,11 @@ TViewPoint MaxLabelPos(const TViewRect& bar, int fontHeight) {
 
 TViewPoint MinLabelPos(const TViewRect& bar) {
   return {bar.Left, bar.Bottom() + 10};
+}
+
+TViewPoint KeepLabelInView(TViewPoint pos, int textW, int textH, int clientW, int clientH) {
+  return {std::max(0, std::min(pos.X, clientW - textW)),
+          std::max(0, std::min(pos.Y, clientH - textH))};
 }
 
 TXYScaleBar XYScaleBar(float xScanRange, int side) {

@@ -36,6 +36,15 @@ TViewSize FitClient(int clientW, int clientH, bool zScale);
 // The side of the square image in a fitted client area.
 int ViewSide(int clientW, int clientH, bool zScale);
 
+// The smallest client area of an image window: 100 x 100, or 150 x 100 with the
+// colour bar, so that the image, the bar and the window's title stay usable.
+TViewSize MinimumClient(bool zScale);
+
+// The client area at which the image shows one pixel per value (at least the
+// minimum), 3 : 2 with the colour bar; limited by `maxW` x `maxH` (the fit keeps
+// the proportion), but never below the minimum.
+TViewSize NaturalClient(int columns, int rows, bool zScale, int maxW, int maxH);
+
 // The colour bar, placed by the window's outer size (frame and title included).
 TViewRect ZScaleBarRect(int outerW, int outerH);
 
@@ -43,6 +52,11 @@ TViewRect ZScaleBarRect(int outerW, int outerH);
 // in pixels (its sign is ignored).
 TViewPoint MaxLabelPos(const TViewRect& bar, int fontHeight);
 TViewPoint MinLabelPos(const TViewRect& bar);
+
+// A label of `textW` x `textH` at `pos`, moved left or up just as far as needed to
+// lie whole inside a client area of `clientW` x `clientH` (a large font would
+// otherwise push the unit out of sight); never beyond the left or top edge.
+TViewPoint KeepLabelInView(TViewPoint pos, int textW, int textH, int clientW, int clientH);
 
 // The x scale bar of a square of `side` pixels.
 struct TXYScaleBar {

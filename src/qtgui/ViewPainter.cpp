@@ -49,8 +49,8 @@ QImage ToQImage(const TBitmap8& bitmap) {
   return img;
 }
 
-void DrawZScale(QPainter& p, TImageDoc& doc, const TViewOptions& options, int outerW, int outerH,
-                char sep) {
+void DrawZScale(QPainter& p, TImageDoc& doc, const TViewOptions& options, int clientW, int clientH,
+                int outerW, int outerH, char sep) {
   // A 1 x 256 strip of every colour, 255 at the top, stretched into the bar.
   TBitmap8 strip;
   strip.SetSize(1, 256);
@@ -72,9 +72,14 @@ void DrawZScale(QPainter& p, TImageDoc& doc, const TViewOptions& options, int ou
   }
   const std::string unit = doc.Picture ? doc.Picture->ScanPara.PhysUnit : std::string();
   const int fontHeight = p.fontInfo().pixelSize();
-  TextOut(p, MaxLabelPos(bar, fontHeight), ToQString(doc.MaxText + " " + unit), options.FontColor,
-          Qt::white);
-  TextOut(p, MinLabelPos(bar), ToQString(doc.MinText + " " + unit), options.FontColor, Qt::white);
+  const QFontMetrics fm = p.fontMetrics();
+  const auto label = [&](TViewPoint pos, const QString& text) {
+    const TViewPoint at =
+        KeepLabelInView(pos, fm.horizontalAdvance(text), fm.height(), clientW, clientH);
+    TextOut(p, at, text, options.FontColor, Qt::white);
+  };
+  label(MaxLabelPos(bar, fontHeight), ToQString(doc.MaxText + " " + unit));
+  label(MinLabelPos(bar), ToQString(doc.MinText + " " + unit));
 
   // A 1-pixel frame on the bar's outermost pixels.
   p.setPen(QPen(Qt::black, 0));
@@ -109,7 +114,7 @@ int PaintComposedView(QPainter& p, TImageDoc& doc, const TViewOptions& options, 
   p.setFont(font);
   p.setRenderHint(QPainter::SmoothPixmapTransform, false);
   p.setRenderHint(QPainter::Antialiasing, false);
-  if (options.ZScale) DrawZScale(p, doc, options, outerW, outerH, sep);
+  if (options.ZScale) DrawZScale(p, doc, options, clientW, clientH, outerW, outerH, sep);
   const int side = ViewSide(clientW, clientH, options.ZScale);
   // Always square, whatever the picture's aspect ratio.
   if (doc.HasImage() && doc.Image1.Width > 0 && doc.Image1.Height > 0)

@@ -34,9 +34,10 @@ int PaintComposedView(QPaintDevice& device, TImageDoc& doc, const TViewOptions& 
 int PaintComposedView(QPainter& painter, TImageDoc& doc, const TViewOptions& options, int clientW,
                       int clientH, int outerW, int outerH, const QFont& font, char sep);
 
-// The colour bar with its labels and frame; sets doc.MinText and doc.MaxText.
-void DrawZScale(QPainter& painter, TImageDoc& doc, const TViewOptions& options, int outerW,
-                int outerH, char sep);
+// The colour bar with its labels and frame; sets doc.MinText and doc.MaxText. The
+// labels are kept inside the client area of `clientW` x `clientH`.
+void DrawZScale(QPainter& painter, TImageDoc& doc, const TViewOptions& options, int clientW,
+                int clientH, int outerW, int outerH, char sep);
 // The white x scale bar with its length above it, near the lower right of the square.
 void DrawXYScale(QPainter& painter, const TImageDoc& doc, int side, char sep);
 

@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDrag>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -12,7 +13,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+#include <QToolTip>
 #include <algorithm>
+#include <climits>
 #include <initializer_list>
 
 #include "image/TextEncoding.h"
@@ -20,6 +25,7 @@
 #include "qtgui/ViewPainter.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
+#include "view/TitleBarStyle.h"
 
 namespace {
 
@@ -90,15 +96,15 @@ TMDIChild::TMDIChild(TIniFile* settings, Messages* messages, const QFont& font, 
   GroupItems(PopupMenu1, {ImageItem, ScanInfoItem});
   ImageItem->setChecked(true);
   PopupMenu1->addSeparator();
-  zscalingItem = MakeItem(PopupMenu1, "zscalingItem", "Z Scalling", true);
-  N0max1 = MakeItem(PopupMenu1, "N0max1", "  0..max", true);
-  minmax1 = MakeItem(PopupMenu1, "minmax1", "  min..max", true);
+  zscalingItem = MakeItem(PopupMenu1, "zscalingItem", "&Z Scalling", true);
+  N0max1 = MakeItem(PopupMenu1, "N0max1", "  &0..max", true);
+  minmax1 = MakeItem(PopupMenu1, "minmax1", "  &min..max", true);
   GroupItems(PopupMenu1, {N0max1, minmax1});
   minmax1->setChecked(true);
   PopupMenu1->addSeparator();
-  XYScalingnoItem = MakeItem(PopupMenu1, "XYScalingnoItem", "XY Scaling no", true);
-  XYScalingLabelItem = MakeItem(PopupMenu1, "XYScalingLabelItem", "XY Scaling Label", true);
-  XYScalingXYItem = MakeItem(PopupMenu1, "XYScalingXYItem", "XY Scaling XY", true);
+  XYScalingnoItem = MakeItem(PopupMenu1, "XYScalingnoItem", "XY Scaling &no", true);
+  XYScalingLabelItem = MakeItem(PopupMenu1, "XYScalingLabelItem", "XY Scaling &Label", true);
+  XYScalingXYItem = MakeItem(PopupMenu1, "XYScalingXYItem", "XY Scaling &XY", true);
   GroupItems(PopupMenu1, {XYScalingnoItem, XYScalingLabelItem, XYScalingXYItem});
   XYScalingnoItem->setChecked(true);
   XYScalingXYItem->setVisible(false);
@@ -119,10 +125,44 @@ TMDIChild::TMDIChild(TIniFile* settings, Messages* messages, const QFont& font, 
   ScanInfoMemo->viewport()->installEventFilter(this);
 
   FormCreate();
+
+  titleStyle_ = new TTitleBarStyle;
+  titleStyle_->setParent(this);
+  setStyle(titleStyle_);
+  LeaveCloseKeysToTheMenu(*this);
+}
+
+void TMDIChild::LeaveCloseKeysToTheMenu(QMdiSubWindow& window) {
+  if (QMenu* menu = window.systemMenu())
+    for (QAction* a : menu->actions())
+      if (a->shortcuts().contains(QKeySequence(QKeySequence::Close))) a->setShortcuts({});
+}
+
+bool TMDIChild::event(QEvent* e) {
+  // A title cut in the middle shows whole as the tool tip of the title bar's label.
+  if (e->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(e);
+    QStyleOptionTitleBar opt;
+    opt.initFrom(this);
+    opt.rect = QRect(0, 0, width(), contentsMargins().top());
+    opt.subControls = QStyle::SC_All;
+    opt.titleBarFlags = windowFlags();
+    opt.titleBarState = static_cast<int>(windowState());
+    opt.text = windowTitle();
+    const bool onLabel = opt.rect.contains(help->pos()) &&
+                         style()->hitTestComplexControl(QStyle::CC_TitleBar, &opt, help->pos(),
+                                                        this) == QStyle::SC_TitleBarLabel;
+    if (onLabel && titleStyle_->LastDrawnTitle() != windowTitle()) {
+      QToolTip::showText(help->globalPos(), windowTitle(), this);
+      return true;
+    }
+  }
+  return QMdiSubWindow::event(e);
 }
 
 void TMDIChild::showEvent(QShowEvent* event) {
   // The design client size is set once the frame is known (inside the MDI area).
+  UpdateMinimumSize();
   if (designSizePending_) SetClientSize(kDesignClientWidth, kDesignClientHeight);
   QMdiSubWindow::showEvent(event);
 }
@@ -214,6 +254,24 @@ void TMDIChild::UpdateImage() {
   ComposeView();
 }
 
+void TMDIChild::UpdateMinimumSize() {
+  const TViewSize least = MinimumClient(zscalingItem->isChecked());
+  const QSize frame = FrameSize();
+  // The title bar needs room for its icon and buttons, and for some of the title.
+  const int titleBar =
+      QMdiSubWindow::minimumSizeHint().width() + 10 * fontMetrics().averageCharWidth();
+  setMinimumSize(std::max(least.Width + frame.width(), titleBar), least.Height + frame.height());
+}
+
+QSize TMDIChild::sizeHint() const {
+  const bool zScale = zscalingItem->isChecked();
+  const int columns = doc_.HasImage() ? doc_.Picture->Columns : 0;
+  const int rows = doc_.HasImage() ? doc_.Picture->Rows : 0;
+  const TViewSize natural = NaturalClient(columns, rows, zScale, INT_MAX / 2, INT_MAX / 2);
+  const QSize frame = FrameSize();
+  return QSize(natural.Width + frame.width(), natural.Height + frame.height());
+}
+
 QSize TMDIChild::ClientSize() const {
   return client_->size();
 }
@@ -239,6 +297,7 @@ void TMDIChild::ComposeView() {
   // Fit the client area: 3 : 2 with the colour bar, square without it. A maximised or
   // minimised window keeps the size its state gives it.
   const bool zScale = zscalingItem->isChecked();
+  UpdateMinimumSize();
   int cw = client_->width();
   int ch = client_->height();
   if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {

@@ -19,6 +19,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class TIniFile;
+class TTitleBarStyle;
 class Messages;
 
 class TMDIChild : public QMdiSubWindow {
@@ -64,6 +65,10 @@ class TMDIChild : public QMdiSubWindow {
   // Fits the client area and draws the view from the last rendering.
   void ComposeView();
 
+  // The natural size: one image pixel per value (at least the minimum client area),
+  // limited to the main window's area by the window arrangement.
+  QSize sizeHint() const override;
+
   // The client area (the window without its frame and title bar).
   QSize ClientSize() const;
   void SetClientSize(int width, int height);
@@ -85,6 +90,9 @@ class TMDIChild : public QMdiSubWindow {
   // The adopted tool windows still alive, in the order adopted.
   QList<QWidget*> ToolWindows() const;
 
+  // The title bar's style (the title elided in the middle).
+  TTitleBarStyle* TitleStyle() const { return titleStyle_; }
+
   // The image window whose view a drag started from (the source of a drop event).
   static TMDIChild* FromDragSource(QObject* source);
 
@@ -105,8 +113,14 @@ class TMDIChild : public QMdiSubWindow {
   void XYScalingXYItemClick();
   void Image2DblClick() {}
 
+  // The system menu's Close keys are left to the main window's File > Close, which
+  // closes the active child: with one such key in every child window the key would
+  // be ambiguous and close nothing.
+  static void LeaveCloseKeysToTheMenu(QMdiSubWindow& window);
+
  protected:
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -118,6 +132,8 @@ class TMDIChild : public QMdiSubWindow {
                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
   void LayoutControls();
   QSize FrameSize() const;
+  // No smaller than the minimum client area and the title bar's buttons.
+  void UpdateMinimumSize();
   void ShowInfoText();
   void WriteScale(const char* key, bool value);
 
@@ -126,6 +142,7 @@ class TMDIChild : public QMdiSubWindow {
   QList<QPointer<QWidget>> toolWindows_;
   QColor fontColor_ = Qt::black;
   QWidget* client_ = nullptr;
+  TTitleBarStyle* titleStyle_ = nullptr;
   QPoint dragStart_;
   bool dragArmed_ = false;
   bool composing_ = false;

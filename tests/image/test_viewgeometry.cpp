@@ -101,3 +101,27 @@ TEST(ViewGeometry, NoScaleBarWithoutAPositiveFiniteRange) {
   EXPECT_GT(big.L, 0);
   EXPECT_TRUE(XYScaleBar(std::numeric_limits<float>::denorm_min(), 300).Shown);
 }
+
+TEST(ViewGeometry, NaturalClientShowsOnePixelPerValueWithinLimits) {
+  EXPECT_EQ(NaturalClient(256, 256, false, 2000, 2000), (TViewSize{256, 256}));
+  EXPECT_EQ(NaturalClient(256, 256, true, 2000, 2000), (TViewSize{384, 256}));
+  EXPECT_EQ(NaturalClient(300, 120, false, 2000, 2000), (TViewSize{300, 300}));
+  // Small pictures get the minimum, 100 square or 150 x 100.
+  EXPECT_EQ(NaturalClient(3, 2, false, 2000, 2000), (TViewSize{100, 100}));
+  EXPECT_EQ(NaturalClient(3, 2, true, 2000, 2000), (TViewSize{150, 100}));
+  // A small area limits it, keeping the proportion...
+  EXPECT_EQ(NaturalClient(514, 514, false, 400, 300), (TViewSize{300, 300}));
+  EXPECT_EQ(NaturalClient(514, 514, true, 400, 300), (TViewSize{399, 266}));
+  // ...but never below the minimum.
+  EXPECT_EQ(NaturalClient(514, 514, true, 90, 60), (TViewSize{150, 100}));
+}
+
+TEST(ViewGeometry, LabelsAreKeptInsideTheView) {
+  // Fits as placed: unchanged.
+  EXPECT_EQ(KeepLabelInView({360, 54}, 50, 13, 450, 300), (TViewPoint{360, 54}));
+  // A wide text is moved left until its end meets the right edge.
+  EXPECT_EQ(KeepLabelInView({360, 54}, 120, 24, 450, 300), (TViewPoint{330, 54}));
+  EXPECT_EQ(KeepLabelInView({360, 290}, 50, 24, 450, 300), (TViewPoint{360, 276}));
+  // Wider than the view: it starts at the left edge.
+  EXPECT_EQ(KeepLabelInView({100, -5}, 500, 20, 450, 300), (TViewPoint{0, 0}));
+}

@@ -69,7 +69,7 @@ class TestMainForm : public QObject {
     const QStringList expected = {
         "FileOpenItem|&Open|Open an existing file",
         "FileCloseItem|&Close|Close current file",
-        "CloseAllItem|Close &all|",
+        "CloseAllItem|Close a&ll|",
         "Print1|&Print|",
         "FileSaveItem|&Save|Save current file",
         "FileSaveAsItem|Save &As...|Save current file as...",
@@ -79,23 +79,23 @@ class TestMainForm : public QObject {
         "CutItem|Cu&t|Cut to clipboard",
         "CopyItem|&Copy|Copy to clipboard",
         "PasteItem|&Paste|Paste from clipboard",
-        "Doublicate1|Duplicate|",
+        "Doublicate1|&Duplicate|",
         "Invers1|&Invers|",
         "LowPassItem|&Simple Filter|",
         "SlopeItem|&Leveling|",
         "NoiseItem|&Noise|",
         "HistogramItem|&Histogram|",
-        "ArithmeticItem|Arithmetic|",
-        "Zoom1|Zoom|",
-        "Shere1|Sphere|",
-        "Scale1|Rescale|",
+        "ArithmeticItem|&Arithmetic|",
+        "Zoom1|&Zoom|",
+        "Shere1|S&phere|",
+        "Scale1|&Rescale|",
         "-",
         "FFTItem|&FFT|",
         "Refresh1|&Refresh|",
         "PaletteItem|&Palette|",
         "S3DItem|Simple&3D|",
-        "FontItem|Font|",
-        "ScaleBars1|ScaleBars|",
+        "FontItem|&Font|",
+        "ScaleBars1|&ScaleBars|",
         "Line1|&Line|",
         "Roughness1|&Roughness|",
         "WindowCascadeItem|&Cascade|Arrange windows to overlap",
@@ -194,11 +194,14 @@ class TestMainForm : public QObject {
     check(false);
   }
 
-  void emptySettingsGiveTheDefaultPlaceAndSize() {
+  void emptySettingsGiveFourFifthsOfTheScreenCentred() {
     auto form = NewForm();
     QCOMPARE(form->windowTitle(), QStringLiteral("tarnisk"));
-    QCOMPARE(form->size(), QSize(400, 300));
-    QCOMPARE(form->pos(), QPoint(0, 0));
+    const QRect screen = form->screen()->availableGeometry();  // 800 x 800 offscreen
+    const QSize size(screen.width() * 4 / 5, screen.height() * 4 / 5);
+    QCOMPARE(form->size(), size);
+    QCOMPARE(form->pos(), screen.topLeft() + QPoint((screen.width() - size.width()) / 2,
+                                                    (screen.height() - size.height()) / 2));
     QCOMPARE(form->ActiveIndex, -1);
     QVERIFY(form->CurrentImageWindow() == nullptr);
   }

@@ -57,13 +57,13 @@ class TestMDIChild : public QObject {
     const QStringList expected = {"ImageItem|&Image",
                                   "ScanInfoItem|&Scan info",
                                   "-",
-                                  "zscalingItem|Z Scalling",
-                                  "N0max1|  0..max",
-                                  "minmax1|  min..max",
+                                  "zscalingItem|&Z Scalling",
+                                  "N0max1|  &0..max",
+                                  "minmax1|  &min..max",
                                   "-",
-                                  "XYScalingnoItem|XY Scaling no",
-                                  "XYScalingLabelItem|XY Scaling Label",
-                                  "XYScalingXYItem|XY Scaling XY"};
+                                  "XYScalingnoItem|XY Scaling &no",
+                                  "XYScalingLabelItem|XY Scaling &Label",
+                                  "XYScalingXYItem|XY Scaling &XY"};
     QStringList actual;
     for (QAction* a : items)
       actual << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + '|' + a->text());

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <algorithm>
 
 #include "image/TextEncoding.h"
 #include "qtgui/ViewPainter.h"
@@ -26,9 +27,19 @@ QLabel* MakeImage(QWidget* parent, const char* name, int x) {
   auto* l = new QLabel(parent);
   l->setObjectName(name);
   l->setGeometry(x, 48, 201, 201);
-  l->setScaledContents(true);
   l->setFrameShape(QFrame::Box);
   return l;
+}
+
+// A picture stretched over the thumbnail without smoothing, as the image window
+// draws it: each value stays a block of its own colour.
+void ShowThumbnail(QLabel* label, const QImage& image) {
+  if (image.isNull()) {
+    label->setPixmap(QPixmap());
+    return;
+  }
+  label->setPixmap(QPixmap::fromImage(
+      image.scaled(label->contentsRect().size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 }
 }  // namespace
 
@@ -76,6 +87,49 @@ TArithForm::TArithForm(TArithHost& host, TIniFile* settings, QWidget* parent)
       settings_ ? settings_->ReadString(settings::kArithmetic, "Op", settings::kDefaultOp)
                 : settings::kDefaultOp;
   Edit1->setText(QString::fromStdString(OperatorEditText(op)));
+  LayoutLabels();
+}
+
+void TArithForm::LayoutLabels() {
+  // Each pair of value labels stands at its design place, one under the other,
+  // as wide and high as its text at the current font; "Use" stays right of the
+  // result's labels, and the window grows when the texts need more room.
+  constexpr int kTop = 264;
+  int right = 0;
+  int bottom = 0;
+  const struct {
+    QLabel* upper;
+    QLabel* lower;
+    int x;
+  } pairs[] = {{Label4, Label5, 16}, {Label6, Label7, 256}, {Label8, Label9, 480}};
+  for (const auto& p : pairs) {
+    p.upper->adjustSize();
+    p.lower->adjustSize();
+    p.upper->move(p.x, kTop);
+    p.lower->move(p.x, kTop + p.upper->height());
+    right = std::max({right, p.upper->geometry().right(), p.lower->geometry().right()});
+    bottom = std::max(bottom, p.lower->geometry().bottom());
+  }
+  // A caption may be as wide as its column; a longer one (an Omicron channel's
+  // folder path) is cut in the middle, so its end shows, and is whole as tool tip.
+  for (int which = 1; which <= 2; ++which) {
+    QLabel* caption = which == 1 ? Label2 : Label3;
+    const QString& full = captions_[which];
+    caption->setText(caption->fontMetrics().elidedText(full, Qt::ElideMiddle, 232));
+    caption->setToolTip(caption->text() == full ? QString() : full);
+    caption->resize(232, caption->sizeHint().height());
+  }
+  const int useX = std::max({544, Label8->geometry().right() + 9, Label9->geometry().right() + 9});
+  const QSize use = Button1->sizeHint().expandedTo(QSize(75, 25));
+  Button1->setGeometry(useX, kTop, use.width(), use.height());
+  right = std::max(right, Button1->geometry().right());
+  bottom = std::max(bottom, Button1->geometry().bottom());
+  setFixedSize(std::max(694, right + 17), std::max(326, bottom + 17));
+}
+
+void TArithForm::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) LayoutLabels();
 }
 
 TArithForm::~TArithForm() = default;
@@ -95,11 +149,11 @@ void TArithForm::SetOperand(int which, int slot) {
   slots_[which] = slot;
   chosen_[which] = w->Serial();
   const TOperandTexts t = OperandTexts(*w);
-  (which == 1 ? Label2 : Label3)->setText(QString::fromStdString(DisplayText(t.Caption)));
-  (which == 1 ? Image1 : Image2)
-      ->setPixmap(w->HasImage() ? QPixmap::fromImage(ToQImage(w->Image1)) : QPixmap());
+  captions_[which] = QString::fromStdString(DisplayText(t.Caption));
+  ShowThumbnail(which == 1 ? Image1 : Image2, w->HasImage() ? ToQImage(w->Image1) : QImage());
   (which == 1 ? Label4 : Label6)->setText(QString::fromStdString(DisplayText(t.Lower)));
   (which == 1 ? Label5 : Label7)->setText(QString::fromStdString(DisplayText(t.Upper)));
+  LayoutLabels();
 }
 
 void TArithForm::showEvent(QShowEvent* event) {
@@ -119,9 +173,10 @@ void TArithForm::Compute() {
       a ? a->Picture.get() : nullptr, b ? b->Picture.get() : nullptr, Edit1->text().toStdString(),
       *result_, resultBitmap_, host_.Msgs(), host_.Msgs().DecimalSeparator());
   if (!r.Computed()) return;
-  Image3->setPixmap(QPixmap::fromImage(ToQImage(resultBitmap_)));
+  ShowThumbnail(Image3, ToQImage(resultBitmap_));
   Label8->setText(QString::fromStdString(DisplayText(r.Label8)));
   Label9->setText(QString::fromStdString(DisplayText(r.Label9)));
+  LayoutLabels();
   Button1->setEnabled(true);
 }
 

@@ -59,9 +59,12 @@ class TArithForm : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Sizes the value labels to their texts and places "Use" beside them.
+  void LayoutLabels();
   // The operand's document when its window is still the one that was chosen.
   TImageDoc* Operand(int which);
 
@@ -70,5 +73,6 @@ class TArithForm : public QWidget {
   std::unique_ptr<TVKMPicture> result_;
   TBitmap8 resultBitmap_;
   int slots_[3] = {0, 0, 0};
+  QString captions_[3];             // the operands' whole captions
   uint64_t chosen_[3] = {0, 0, 0};  // serials of the chosen documents
 };
