@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <numbers>
+#include <system_error>
 #include <thread>
 
 #if defined(__SSE2__)
@@ -37,6 +38,26 @@ void AddRow(float* sum, const float* src, int32_t n) {
 void DivideRow(float* out, const float* sum, int32_t n, int32_t width) {
   const float w = static_cast<float>(width);
   for (int32_t x = 0; x < n; ++x) out[x] = sum[x] / w;
+}
+
+// Runs work(from, to) over the rows 0 ... rows - 1, split between the calling thread and
+// a second one when the work (`cost` additions) is large enough to pay for a thread.
+// Every row is computed by exactly one of them, so the results do not depend on the split.
+template <typename Work>
+void ShareRows(int32_t rows, int64_t cost, const Work& work) {
+  const bool share = cost > 2000000 && rows > 1 && std::thread::hardware_concurrency() > 1;
+  if (share) {
+    const int32_t half = rows / 2;
+    try {
+      std::thread helper([&] { work(half, rows); });
+      work(0, half);
+      helper.join();
+      return;
+    } catch (const std::system_error&) {
+      // no thread to be had: the calling thread does all rows below
+    }
+  }
+  work(0, rows);
 }
 
 // A display row t outside 0 ... R - 1 folded back into the image: above the top the
@@ -299,15 +320,17 @@ void AverageRows(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
   K.SetSize(C, R);
   if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
   const int32_t W = LimitAverageWidth(TProfileMode::Row, width, R, C);
-  std::vector<float> sum(static_cast<size_t>(C));
-  for (int32_t r = 0; r < R; ++r) {
-    std::fill(sum.begin(), sum.end(), 0.0f);
-    for (int32_t k = 0; k < W; ++k) {
-      const int32_t t = FoldDisplayRow(r - W / 2 + k, R);
-      AddRow(sum.data(), picture.RowTable[R - 1 - t], C);
+  ShareRows(R, static_cast<int64_t>(R) * C * W, [&](int32_t from, int32_t to) {
+    std::vector<float> sum(static_cast<size_t>(C));
+    for (int32_t r = from; r < to; ++r) {
+      std::fill(sum.begin(), sum.end(), 0.0f);
+      for (int32_t k = 0; k < W; ++k) {
+        const int32_t t = FoldDisplayRow(r - W / 2 + k, R);
+        AddRow(sum.data(), picture.RowTable[R - 1 - t], C);
+      }
+      DivideRow(K.Row(r), sum.data(), C, W);
     }
-    DivideRow(K.Row(r), sum.data(), C, W);
-  }
+  });
 }
 
 void AverageColumns(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
@@ -316,21 +339,23 @@ void AverageColumns(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
   K.SetSize(C, R);
   if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
   const int32_t W = LimitAverageWidth(TProfileMode::Column, width, R, C);
-  // The window of column x is ext[x ... x + W - 1] with ext[i] the column
-  // |i - W div 2| (the last column at or beyond the right edge).
-  std::vector<float> ext(static_cast<size_t>(C + W - 1));
-  std::vector<float> sum(static_cast<size_t>(C));
-  for (int32_t r = 0; r < R; ++r) {
-    const float* src = picture.RowTable[R - 1 - r];
-    for (int32_t i = 0; i < C + W - 1; ++i) {
-      int32_t c = std::abs(i - W / 2);
-      if (c >= C) c = C - 1;
-      ext[i] = src[c];
+  ShareRows(R, static_cast<int64_t>(R) * C * W, [&](int32_t from, int32_t to) {
+    // The window of column x is ext[x ... x + W - 1] with ext[i] the column
+    // |i - W div 2| (the last column at or beyond the right edge).
+    std::vector<float> ext(static_cast<size_t>(C + W - 1));
+    std::vector<float> sum(static_cast<size_t>(C));
+    for (int32_t r = from; r < to; ++r) {
+      const float* src = picture.RowTable[R - 1 - r];
+      for (int32_t i = 0; i < C + W - 1; ++i) {
+        int32_t c = std::abs(i - W / 2);
+        if (c >= C) c = C - 1;
+        ext[i] = src[c];
+      }
+      std::fill(sum.begin(), sum.end(), 0.0f);
+      for (int32_t k = 0; k < W; ++k) AddRow(sum.data(), ext.data() + k, C);
+      DivideRow(K.Row(r), sum.data(), C, W);
     }
-    std::fill(sum.begin(), sum.end(), 0.0f);
-    for (int32_t k = 0; k < W; ++k) AddRow(sum.data(), ext.data() + k, C);
-    DivideRow(K.Row(r), sum.data(), C, W);
-  }
+  });
 }
 
 int32_t RadialRadius(int32_t rows, int32_t columns) {

@@ -138,6 +138,17 @@ TEST(ProfileRowsAndColumns, MatchTheRulesForEveryWidthOnRandomImages) {
   }
 }
 
+TEST(ProfileRowsAndColumns, LargeImagesSharedBetweenThreadsGiveTheSameNumbers) {
+  auto p = RandomPicture(300, 280, 11);
+  TWorkMatrix K;
+  AverageRows(*p, 61, K);
+  for (int r = 0; r < 280; r += 7)
+    for (int x = 0; x < 300; x += 3) ASSERT_EQ(K.At(r, x), RowAverageByRule(*p, 61, r, x));
+  AverageColumns(*p, 61, K);
+  for (int r = 0; r < 280; r += 7)
+    for (int x = 0; x < 300; x += 3) ASSERT_EQ(K.At(r, x), ColumnAverageByRule(*p, 61, r, x));
+}
+
 TEST(ProfileRowsAndColumns, SumsAreSinglePrecision) {
   // 2^24 + 1 + 1 in singles stays 2^24: the mean is 2^24 / 3, not (2^24 + 2) / 3.
   auto p = MakePicture(1, 3, {1.0f, 1.0f, 16777216.0f});  // display rows: 2^24, 1, 1
