@@ -394,13 +394,20 @@ std::string TLineProfileModel::NumberLabel() const {
   }
 }
 
-TLineFormLayout LineFormLayout(int32_t clientWidth, int32_t clientHeight, int32_t outerWidth) {
+TLineFormLayout LineFormLayout(int32_t clientWidth, int32_t clientHeight, int32_t outerWidth,
+                               int32_t labelHeight) {
   TLineFormLayout l;
   l.s = std::min(clientWidth / 2, RoundInt(clientHeight * 0.5));
   if (l.s < 0) l.s = 0;
   l.d = l.s / 10;
-  l.Image1 = {RoundInt(outerWidth * 0.83 - 200), l.d, l.s, l.s};
-  l.Image2 = {l.Image1.Left, l.s + l.s / 5, l.s, clientHeight - 3 * l.d - l.s};
+  int32_t left = RoundInt(outerWidth * 0.83 - 200);
+  if (left + l.s > clientWidth - 8) left = std::max(0, clientWidth - 8 - l.s);
+  l.Image1 = {left, l.d, l.s, l.s};
+  l.Image2 = {left, l.s + l.s / 5, l.s, clientHeight - 3 * l.d - l.s};
+  if (labelHeight > 0) {
+    const int32_t room = clientHeight - 2 - labelHeight - l.s / 30 - l.Image2.Top;
+    l.Image2.Height = std::max(0, std::min(l.Image2.Height, room));
+  }
   l.CheckBoxTop = l.Image2.Top - 21;
   l.CheckBoxLeft = l.Image2.Left + 40;
   l.UnderGraphTop = l.Image2.Top + l.Image2.Height + l.s / 30;

@@ -158,7 +158,11 @@ struct TLineFormLayout {
 // s x s at (Round(outer width x 0.83 - 200), d); the graph as wide below it at top
 // s + s div 5, as high as the client leaves after 3 d; the check box 21 above the graph,
 // 40 right of its left; the labels under the graph s div 30 below it.
-TLineFormLayout LineFormLayout(int32_t clientWidth, int32_t clientHeight, int32_t outerWidth);
+// Two amendments keep everything visible: the image copy and graph move left when they
+// would pass the client's right edge (less 8 pixels), and with `labelHeight` > 0 the graph
+// is shortened so the labels under it (that high) end 2 pixels above the client's bottom.
+TLineFormLayout LineFormLayout(int32_t clientWidth, int32_t clientHeight, int32_t outerWidth,
+                               int32_t labelHeight = 0);
 
 // The smallest outer size of the window when it is not maximized.
 inline constexpr int32_t kLineFormMinWidth = 600;

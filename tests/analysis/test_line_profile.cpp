@@ -183,6 +183,15 @@ TEST(LineProfileModel, LayoutAndMarkerPixels) {
   EXPECT_EQ(l.CheckBoxTop, 247);
   EXPECT_EQ(l.CheckBoxLeft, 375);
   EXPECT_EQ(l.UnderGraphTop, 434);
+  // Labels 17 high under the graph would end at 434 + 17 = 451, below the client.
+  const TLineFormLayout fitted = LineFormLayout(636, 449, 644, 17);
+  EXPECT_EQ(fitted.Image2.Height, 449 - 2 - 17 - 7 - 268);
+  EXPECT_EQ(fitted.UnderGraphTop + 17, 449 - 2);
+  // A tall, narrow window: the rule's left (Round(1200 * 0.83 - 200) = 796) would put
+  // the 450-pixel image past the right edge.
+  const TLineFormLayout tall = LineFormLayout(1190, 900, 1200);
+  EXPECT_EQ(tall.s, 450);
+  EXPECT_EQ(tall.Image1.Left, 1190 - 8 - 450);
   using P = std::pair<int32_t, int32_t>;
   EXPECT_EQ(LinePixels({0, 0, 3, 0}), (std::vector<P>{{0, 0}, {1, 0}, {2, 0}}));
   EXPECT_EQ(LinePixels({2, 2, 2, 2}), (std::vector<P>{}));
