@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "analysis/EditInteger.h"
+#include "image/NumberEdit.h"
 #include "image/NumberFormat.h"
 
 namespace {
@@ -45,8 +45,8 @@ void TLineProfileModel::Create(int32_t dir, int32_t width, const std::string& nu
   AverageWidth = width < 1 ? 1 : width;
   WidthText = std::to_string(AverageWidth);
   NumberText = number;
-  int32_t v = 0;
-  ColumnNumber = ParseEditInteger(number, v) ? v : 0;
+  int v = 0;
+  ColumnNumber = ParseInteger(number, v) ? v : 0;
   RowNumber = ColumnNumber;
   ColumnMarkX = RowMarkY = RayX = RayY = 0;
 }
@@ -86,8 +86,8 @@ bool TLineProfileModel::ApplyMode(int32_t index, Progress* progress) {
 }
 
 bool TLineProfileModel::AcceptWidth(const std::string& text) {
-  int32_t v = 0;
-  const bool ok = ParseEditInteger(text, v);
+  int v = 0;
+  const bool ok = ParseInteger(text, v);
   AverageWidth = ok && v >= 1 ? v : 1;
   return ok;
 }
@@ -284,8 +284,8 @@ void TLineProfileModel::ImageMouse(int32_t X, int32_t Y) {
 }
 
 bool TLineProfileModel::NumberEntered(const std::string& text) {
-  int32_t v = 0;
-  if (!ParseEditInteger(text, v)) return false;
+  int v = 0;
+  if (!ParseInteger(text, v)) return false;
   switch (Mode) {
     case 0:
       ShowRow(v);

@@ -120,8 +120,9 @@ TReadoutColour ReadoutCellColour(int32_t column, int32_t row) {
 TReadoutScales ReadoutScales(const TScanPara& scan, int32_t columns) {
   TReadoutScales s;
   if (scan.XPhysUnit == scan.YPhysUnit && columns > 1) {
-    s.fx = static_cast<float>(static_cast<double>(scan.XScanRange) / (columns - 1));
-    s.fy = s.fx;
+    const float f = static_cast<float>(static_cast<double>(scan.XScanRange) / (columns - 1));
+    // A file without a scan range would put every position at 0: cells instead.
+    if (f > 0 && std::isfinite(f)) s.fx = s.fy = f;
   }
   return s;
 }

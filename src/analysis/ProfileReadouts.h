@@ -51,8 +51,8 @@ enum class TReadoutColour { Red, Lime, ButtonFace, Window };
 TReadoutColour ReadoutCellColour(int32_t column, int32_t row);
 
 // The scale of positions in the read-outs: with equal x and y units both are
-// XScanRange / (C - 1) per cell, otherwise 1 (cells). An image of one column has no
-// spacing to scale by and reads in cells too.
+// XScanRange / (C - 1) per cell, otherwise 1 (cells). An image of one column, or one
+// without a (positive) scan range, has no spacing to scale by and reads in cells too.
 struct TReadoutScales {
   float fx = 1;
   float fy = 1;

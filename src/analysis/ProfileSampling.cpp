@@ -545,8 +545,10 @@ void RadialProfile(const TWorkMatrix& K, float angle, TProfile& profile) {
 }
 
 float ProfileStep(TProfileMode mode, const TScanPara& scan) {
+  // Without a pixel count or a (positive) scan range the distance is counted in cells.
   auto perPixel = [](float range, int32_t pixels) {
-    return pixels == 0 ? 1.0f : static_cast<float>(static_cast<double>(range) / pixels);
+    const float step = pixels == 0 ? 0.0f : static_cast<float>(static_cast<double>(range) / pixels);
+    return step > 0 && std::isfinite(step) ? step : 1.0f;
   };
   switch (mode) {
     case TProfileMode::Row:

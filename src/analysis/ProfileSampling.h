@@ -106,7 +106,8 @@ void RadialProfile(const TWorkMatrix& K, float angle, TProfile& profile);
 
 // The distance between neighbouring points in the distance unit: XScanRange / xPixel for
 // rows, YScanRange / yPixel for columns; for the free line and the ray the row step when
-// the x and y units and ranges agree, else 1 (cells). A pixel count of 0 gives 1.
+// the x and y units and ranges agree, else 1 (cells). A pixel count of 0 or a scan range
+// of 0 (a file that gives none) gives 1 as well.
 float ProfileStep(TProfileMode mode, const TScanPara& scan);
 
 // The distance unit under the graph: "[" unit "]", or empty for the free line and the ray

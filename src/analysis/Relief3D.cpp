@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "analysis/EditInteger.h"
+#include "image/NumberEdit.h"
 #include "image/NumberFormat.h"
 
 namespace {
@@ -22,8 +22,8 @@ inline uint8_t HeldIndex(int64_t k) {
 
 TReliefParams ReliefParams(const std::string& gainText, const std::string& shiftText) {
   TReliefParams p;
-  int32_t v = 0;
-  if (ParseEditInteger(gainText, v)) {
+  int v = 0;
+  if (ParseInteger(gainText, v)) {
     p.Gain = v;
   } else {
     p.Gain = 10;
@@ -33,7 +33,7 @@ TReliefParams ReliefParams(const std::string& gainText, const std::string& shift
     p.Gain = p.Gain < 0 ? 0 : kMaxReliefGain;
     p.GainReplaced = true;
   }
-  if (ParseEditInteger(shiftText, v)) {
+  if (ParseInteger(shiftText, v)) {
     p.Shift = v;
   } else {
     p.Shift = 0;

@@ -299,6 +299,8 @@ void TMainForm::CreateMenus() {
   connect(ArithmeticItem, &QAction::triggered, this, &TMainForm::ArithmeticItemClick);
   connect(Scale1, &QAction::triggered, this, &TMainForm::Scale1Click);
   connect(Roughness1, &QAction::triggered, this, &TMainForm::Roughness1Click);
+  connect(Line1, &QAction::triggered, this, &TMainForm::Line1Click);
+  connect(S3DItem, &QAction::triggered, this, &TMainForm::S3DItemClick);
   connect(FontItem, &QAction::triggered, this, &TMainForm::FontItemClick);
   connect(CopyItem, &QAction::triggered, this, &TMainForm::CopyItemClick);
   connect(Print1, &QAction::triggered, this, &TMainForm::Print1Click);
@@ -653,6 +655,14 @@ void TMainForm::ArithmeticItemClick() {
 
 void TMainForm::Scale1Click() {
   if (CurrentImageWindow()) axesForm_->show();
+}
+
+void TMainForm::Line1Click() {
+  OpenLineProfile(*this);
+}
+
+void TMainForm::S3DItemClick() {
+  OpenSimple3D(*this);
 }
 
 void TMainForm::Roughness1Click() {

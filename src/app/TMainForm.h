@@ -119,6 +119,8 @@ class TMainForm : public QMainWindow, public TArithHost {
   void ArithmeticItemClick();
   void Scale1Click();
   void Roughness1Click();
+  void Line1Click();
+  void S3DItemClick();
   void FontItemClick();
   void CopyItemClick();
   void Print1Click();

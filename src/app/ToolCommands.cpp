@@ -5,6 +5,8 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
+#include "analysis/ui/TAnaLineForm.h"
+#include "analysis/ui/TS3DForm.h"
 #include "app/TMainForm.h"
 #include "app/WindowArrangement.h"
 #include "palette/ui/TPaletteForm.h"
@@ -60,5 +62,29 @@ QWidget* PaletteItemClick(TMainForm& main) {
     editor->SetSource(&image);
     editor->SetCaptionText("Choose Palette for " + image.windowTitle().toStdString());
     return editor;
+  });
+}
+
+QMdiSubWindow* OpenLineProfile(TMainForm& main) {
+  QMdiSubWindow* tool =
+      OpenToolChild(main, TToolTarget::CurrentImage, [&main](TMDIChild& image) -> QMdiSubWindow* {
+        auto* form = new TAnaLineForm(main.Settings(), main.Msgs(), [&main] {
+          // Closing the window redraws the current image window.
+          QTimer::singleShot(0, &main, &TMainForm::RefreshItemClick);
+        });
+        form->setWindowTitle(QString::fromStdString(image.Doc().Caption));
+        form->SetPicture(image.Doc().Picture.get());
+        return form;
+      });
+  if (tool) tool->showMaximized();
+  return tool;
+}
+
+QMdiSubWindow* OpenSimple3D(TMainForm& main) {
+  return OpenToolChild(main, TToolTarget::CurrentImage, [&main](TMDIChild& image) {
+    auto* form = new TS3DForm(main.Settings(), main.Msgs());
+    form->setWindowTitle(QString::fromStdString(image.Doc().Caption));
+    form->SetPicture(image.Doc().Picture.get());
+    return form;
   });
 }

@@ -44,3 +44,10 @@ QWidget* OpenToolOnTop(TMainForm& main, TToolTarget target,
 // captioned "Choose Palette for " and the window's caption. Each use opens a further
 // editor. Returns it, or null without a current image window.
 QWidget* PaletteItemClick(TMainForm& main);
+
+// Analyse > Line: the line profile window on the current image window, captioned like
+// it, opened maximized. Null when there is no image window.
+QMdiSubWindow* OpenLineProfile(TMainForm& main);
+
+// View > Simple3D: the 3D view on the current image window, captioned like it.
+QMdiSubWindow* OpenSimple3D(TMainForm& main);

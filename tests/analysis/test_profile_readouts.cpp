@@ -179,6 +179,9 @@ TEST(ProfileCursors, PositionsUseTheColumnSpacingWhileTheFileUsesThePixelSize) {
   EXPECT_NE(text.find(" 9.96093750000000E+0002\t 2.55000000000000E+0002\r\n"), std::string::npos);
   s.YPhysUnit = "V";  // units differ: cells
   EXPECT_EQ(ReadoutScales(s, 256).fx, 1.0f);
+  TScanPara none;  // a file without units or ranges: cells, not all zero
+  EXPECT_EQ(ReadoutScales(none, 512).fx, 1.0f);
+  EXPECT_EQ(ReadoutScales(none, 512).fy, 1.0f);
   EXPECT_EQ(CursorPointIndex(5, 0, 10), 0);
   EXPECT_EQ(CrossPenWidth(300, 300), 2);
   EXPECT_EQ(CrossPenWidth(600, 300), 3);

@@ -336,4 +336,7 @@ TEST(ProfileSteps, FromTheScanRangesAndUnits) {
   EXPECT_EQ(DistanceUnitLabel(TProfileMode::Column, s), "[um]");
   s.xPixel = 0;  // no pixel count: one cell per point
   EXPECT_EQ(ProfileStep(TProfileMode::Row, s), 1.0f);
+  s.xPixel = 512;  // no scan range either
+  s.XScanRange = 0;
+  EXPECT_EQ(ProfileStep(TProfileMode::Row, s), 1.0f);
 }
