@@ -237,8 +237,34 @@ TCliParse ParseCommandLine(const std::vector<std::string>& args) {
                             CommandName(o.Command));
       throw CliUsageError("unknown option: " + arg, CommandName(o.Command));
     }
-    if (arg == "--profile" || arg == "--s3d")
-      throw CliUsageError(arg + " is not available in this build", CommandName(o.Command));
+    if (arg == "--profile" || arg == "--s3d") {
+      // Two values: the spec (also as --profile=SPEC) and the path.
+      std::string spec;
+      if (inlineValue) {
+        spec = *inlineValue;
+      } else {
+        if (i + 1 >= args.size())
+          throw CliUsageError(arg + " needs a value and a PATH", CommandName(o.Command));
+        spec = args[++i];
+      }
+      if (i + 1 >= args.size()) throw CliUsageError(arg + " needs a PATH", CommandName(o.Command));
+      const std::string path = args[++i];
+      if (arg == "--profile") {
+        const auto p = ParseProfileSpec(spec);
+        if (!p)
+          throw CliUsageError("malformed --profile value: " + spec +
+                                  " (row:N[:W], col:N[:W], any:X1,Y1,X2,Y2 or radial:ANGLE[:W])",
+                              CommandName(o.Command));
+        o.Profiles.push_back({*p, path});
+      } else {
+        const auto r = ParseReliefSpec(spec);
+        if (!r)
+          throw CliUsageError("malformed --s3d value: " + spec + " (G,S: two integers)",
+                              CommandName(o.Command));
+        o.Reliefs.push_back({*r, path});
+      }
+      continue;
+    }
     if (kWithValue.count(arg)) {
       std::string value;
       if (inlineValue) {

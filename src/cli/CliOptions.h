@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Operations.h"
+#include "cli/ProfileOutputs.h"
 #include "formats/NativeWriter.h"
 #include "image/Messages.h"
 
@@ -56,12 +57,25 @@ struct TCliOptions {
   bool ZeroMax = false;
   bool XYLabel = false;
 
+  // --profile SPEC PATH and --s3d G,S PATH, in the order given.
+  struct TProfileRequest {
+    TProfileSpec Spec;
+    std::string Path;
+  };
+  struct TReliefRequest {
+    TReliefSpec Spec;
+    std::string Path;
+  };
+  std::vector<TProfileRequest> Profiles;
+  std::vector<TReliefRequest> Reliefs;
+
   std::optional<TConvertTarget> To;
 
   // More than one image may be chosen: several files, or every image of one.
   bool SeveralImages() const { return Files.size() > 1 || !Image.has_value(); }
   bool HasFileOutputs() const {
-    return !Ascii.empty() || !Native.empty() || !Bmp.empty() || !View.empty() || !Palette.empty();
+    return !Ascii.empty() || !Native.empty() || !Bmp.empty() || !View.empty() ||
+           !Palette.empty() || !Profiles.empty() || !Reliefs.empty();
   }
 };
 

@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QFont>
 #include <QString>
+#include <fstream>
 #include <iostream>
 
+#include "analysis/ProfileReadouts.h"
+#include "analysis/Relief3D.h"
 #include "analysis/Roughness.h"
 #include "cli/CliHost.h"
 #include "cli/CliProgress.h"
@@ -171,6 +174,8 @@ class ImageRun {
     }
     if (!o_.View.empty()) ok = View(doc, Target(o_.View, n, count, "png")) && ok;
     if (!o_.Palette.empty()) ok = PaletteFile(doc, Target(o_.Palette, n, count, "PAL")) && ok;
+    for (const auto& r : o_.Profiles) ok = Profile(doc, r, n, count) && ok;
+    for (const auto& r : o_.Reliefs) ok = Relief(doc, r, n, count) && ok;
     if (o_.Stats) {
       // The text of the box, its carriage return printed as a line break.
       if (auto text = RoughnessMessage(doc.Picture.get(), sep_)) {
@@ -180,6 +185,31 @@ class ImageRun {
       }
     }
     return ok;
+  }
+
+  // The profile window's Save file for one --profile request.
+  bool Profile(const TImageDoc& doc, const TCliOptions::TProfileRequest& r, int n, int count) {
+    TLineProfileModel model;
+    CliProgress progress(std::cerr, ProgressShown(o_.Quiet), file_ + ": profile");
+    RunProfileSpec(r.Spec, *doc.Picture, sep_, model, &progress);
+    const std::string path = Target(r.Path, n, count, "dat");
+    const std::string text = ProfileFileText(model.Profile, model.Step);
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(text.data(), static_cast<std::streamsize>(text.size()));
+    f.close();
+    return Written(static_cast<bool>(f), path);
+  }
+
+  // The 3D view's bitmap B for one --s3d request.
+  bool Relief(const TImageDoc& doc, const TCliOptions::TReliefRequest& r, int n, int count) {
+    const TReliefParams params = ReliefParams(r.Spec.Gain, r.Spec.Shift);
+    TBitmap8 B;
+    const std::string path = Target(r.Path, n, count, "bmp");
+    if (!DrawRelief(*doc.Picture, params.Gain, params.Shift, B)) {
+      msgs_.Say("no values to draw in 3D");
+      return false;
+    }
+    return Written(WriteBitmapFile(B, PathOf(path)), path);
   }
 
   bool Convert(TImageDoc& doc, int n, int count) {

@@ -89,7 +89,10 @@ std::string CommandHelp(TCliCommand command) {
           "  --view PATH           the composed view as .png or .svg\n"
           "  --stats               the roughness text on standard output\n"
           "  --palette PATH        the image's colours as a palette file, the kind as for\n"
-          "                        palette:FILE\n";
+          "                        palette:FILE\n"
+          "  --profile SPEC PATH   the line profile file; SPEC row:N[:W], col:N[:W],\n"
+          "                        any:X1,Y1,X2,Y2 (cells, y from the top) or radial:ANGLE[:W]\n"
+          "  --s3d G,S PATH        the simple 3D view's bitmap for z gain G and shift S\n";
       t += kView;
       t += "  --out-dir DIR         with several images: DIR/<base>[_<N>].<ext of PATH>\n";
       t += kCommon;

@@ -138,8 +138,17 @@ class TestCli : public QObject {
     QTest::newRow("arith image 0")
         << QStringList{"process", Demo(), "--op", "arith:+:" + Demo() + "#0"}
         << "malformed operation";
-    QTest::newRow("profile not built")
-        << QStringList{"process", Demo(), "--profile", "row:1", "p.dat"} << "not available";
+    QTest::newRow("profile of no kind")
+        << QStringList{"process", Demo(), "--profile", "diag:1", "p.dat"} << "malformed --profile";
+    QTest::newRow("profile width 0")
+        << QStringList{"process", Demo(), "--profile", "row:1:0", "p.dat"} << "malformed --profile";
+    QTest::newRow("profile any with three numbers")
+        << QStringList{"process", Demo(), "--profile", "any:1,2,3", "p.dat"}
+        << "malformed --profile";
+    QTest::newRow("profile without path")
+        << QStringList{"process", Demo(), "--profile", "row:1"} << "needs a PATH";
+    QTest::newRow("s3d with one number")
+        << QStringList{"process", Demo(), "--s3d", "10", "a.bmp"} << "malformed --s3d";
   }
   void badUsageExitsTwoWithAReasonAndAPointer() {
     QFETCH(QStringList, args);
@@ -425,6 +434,36 @@ class TestCli : public QObject {
     r = Cli({"process", Demo(), "--native", saved, "--kind", "int"});
     QCOMPARE(r.exit, 1);
     QVERIFY2(r.err.contains(": File exists! Abort!"), r.err.constData());
+  }
+
+  void profileAndReliefOutputs() {
+    QTemporaryDir dir;
+    const QString p = dir.filePath("row.dat");
+    const QString b = dir.filePath("relief.bmp");
+    const QString t = dir.filePath("table.dat");
+    Result r = Cli({"process", Demo(), "--decimal-point", ".", "--profile", "row:0", p, "--s3d",
+                    "10,5", b, "--ascii", t});
+    QCOMPARE(r.exit, 0);
+    // The top row of the display, left to right, 500 nm / 256 per point; the values are
+    // those of the table's last line (stored row 255), as singles.
+    const QList<QByteArray> lines = ReadAll(p).split('\n');
+    QCOMPARE(lines.size(), 257);  // 256 lines ended by CR LF
+    QVERIFY(lines[1].startsWith(" 1.95312500000000E+0000\t"));
+    int rows = 0, cols = 0;
+    const QList<double> table = Values(ReadAll(t), &rows, &cols);
+    QCOMPARE(cols, 256);
+    for (int i = 0; i < 256; i += 15) {
+      const float fromFile = float(lines[i].split('\t')[1].trimmed().toDouble());
+      QCOMPARE(fromFile, float(table[255 * 256 + i]));
+    }
+    // The 3D bitmap B: |S| + (C - 1) + 40 by (R - 1) + G + 40, background index 255.
+    const QImage relief(b);
+    QCOMPARE(relief.size(), QSize(5 + 255 + 40, 255 + 10 + 40));
+    QCOMPARE(relief.format(), QImage::Format_Indexed8);
+    QCOMPARE(relief.pixelIndex(0, 0), 255);
+    // The foot of stored row 0's bar at column 100 (B row G + 20, 20 + 100 across) is
+    // drawn; bars with this gain never use the background index.
+    QVERIFY(relief.pixelIndex(120, 30) != 255);
   }
 
   void convertWritesOneFilePerImage() {

@@ -1,0 +1,91 @@
+// Parsing and running the profile and 3D outputs of the command line.
+#include "cli/ProfileOutputs.h"
+
+#include <cmath>
+#include <vector>
+
+#include "image/NumberEdit.h"
+#include "image/NumberFormat.h"
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char by) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = text.find(by, start);
+    parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+// An integer without blanks (the edits allow blanks; a command line has none).
+bool Integer(const std::string& s, int& v) {
+  return !s.empty() && s.find(' ') == std::string::npos && ParseInteger(s, v);
+}
+
+}  // namespace
+
+std::optional<TProfileSpec> ParseProfileSpec(const std::string& text) {
+  const std::vector<std::string> parts = Split(text, ':');
+  if (parts.size() < 2) return std::nullopt;
+  TProfileSpec spec;
+  const std::string& kind = parts[0];
+  if (kind == "any") {
+    const std::vector<std::string> p = Split(parts[1], ',');
+    if (parts.size() != 2 || p.size() != 4) return std::nullopt;
+    spec.Mode = TProfileMode::AnyLine;
+    for (size_t i = 0; i < 4; ++i)
+      if (!Integer(p[i], spec.Points[i])) return std::nullopt;
+    return spec;
+  }
+  if (parts.size() > 3) return std::nullopt;
+  if (parts.size() == 3 && (!Integer(parts[2], spec.Width) || spec.Width < 1)) return std::nullopt;
+  if (kind == "row" || kind == "col") {
+    spec.Mode = kind == "row" ? TProfileMode::Row : TProfileMode::Column;
+    if (!Integer(parts[1], spec.Number)) return std::nullopt;
+    return spec;
+  }
+  if (kind == "radial") {
+    spec.Mode = TProfileMode::Radial;
+    double angle = 0;
+    if (parts[1].find(' ') != std::string::npos || !ParseNumber(parts[1], angle, '.') ||
+        !std::isfinite(angle) || std::fabs(angle) > 1e9)
+      return std::nullopt;
+    spec.Angle = static_cast<float>(angle);
+    return spec;
+  }
+  return std::nullopt;
+}
+
+std::optional<TReliefSpec> ParseReliefSpec(const std::string& text) {
+  const std::vector<std::string> parts = Split(text, ',');
+  int g = 0, s = 0;
+  if (parts.size() != 2 || !Integer(parts[0], g) || !Integer(parts[1], s)) return std::nullopt;
+  return TReliefSpec{parts[0], parts[1]};
+}
+
+void RunProfileSpec(const TProfileSpec& spec, const TVKMPicture& picture, char sep,
+                    TLineProfileModel& model, Progress* progress) {
+  model.Separator = sep;
+  const int mode = static_cast<int>(spec.Mode);
+  model.Create(mode, spec.Mode == TProfileMode::AnyLine ? 1 : spec.Width,
+               std::to_string(spec.Number));
+  // An image copy of one pixel per cell; it only places the markers.
+  model.Image1 = {0, 0, picture.Columns, picture.Rows};
+  model.GraphWidth = picture.Columns;
+  model.GraphHeight = picture.Rows;
+  model.SetPicture(&picture, progress);
+  switch (spec.Mode) {
+    case TProfileMode::AnyLine:
+      model.ShowAnyLineCells(spec.Points[0], spec.Points[1], spec.Points[2], spec.Points[3]);
+      break;
+    case TProfileMode::Radial:
+      model.ShowRadial(spec.Angle);
+      break;
+    case TProfileMode::Row:
+    case TProfileMode::Column:
+      break;  // SetPicture showed the row or column of the number
+  }
+}
