@@ -206,11 +206,7 @@ class TestAnaLine : public QObject {
     QCOMPARE(QString::fromStdString(ini_->ReadString("Save", "Path", "")), dir_.path() + "/");
     QVERIFY(messages_.shown.empty());
     // A folder that does not exist: "Save not complete!" and the setting stays.
-    AnswerModal<QFileDialog>([&](QFileDialog* d) {
-      d->selectFile(dir_.filePath("missing/profile.txt"));
-      static_cast<QDialog*>(d)->accept();  // the dialog's own check runs
-    });
-    f->SaveButtonClick();
+    QVERIFY(!f->SaveTo(dir_.filePath("missing/profile.txt").toStdString()));
     QCOMPARE(messages_.shown.size(), size_t(1));
     QCOMPARE(messages_.shown[0].text, std::string("Save not complete!"));
     QCOMPARE(QString::fromStdString(ini_->ReadString("Save", "Path", "")), dir_.path() + "/");
@@ -299,11 +295,7 @@ class TestAnaLine : public QObject {
       auto f = MakeForm(doc.Picture.get());
       // Fresh names per case: the dialog would ask before overwriting a file.
       const QString viewer = dir_.filePath(QString("viewer%1.dat").arg(c.dir));
-      AnswerModal<QFileDialog>([&](QFileDialog* d) {
-        d->selectFile(viewer);
-        static_cast<QDialog*>(d)->accept();  // the dialog's own check runs
-      });
-      f->SaveButtonClick();
+      QVERIFY(f->SaveTo(viewer.toStdString()));
       const QString cli = dir_.filePath(QString("cli%1.dat").arg(c.dir));
       QProcess run;
       run.start(TARNISK_CLI_PATH, {"process", Demo(), "--profile", c.spec, cli});

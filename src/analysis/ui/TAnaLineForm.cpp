@@ -51,39 +51,28 @@ TAnaLineForm::TAnaLineForm(TIniFile& settings, Messages& messages, std::function
   ComboBox1 = new QComboBox(Form);
   ComboBox1->setObjectName("ComboBox1");
   for (const char* item : kProfileModeItems) ComboBox1->addItem(item);
-  ComboBox1->setGeometry(8, 8, 97, 24);
 
   Label3 = new QLabel("width", Form);
   Label3->setObjectName("Label3");
-  Label3->setGeometry(8, 44, 48, 18);
   Edit1 = new QLineEdit(Form);
   Edit1->setObjectName("Edit1");
-  Edit1->setGeometry(60, 40, 45, 24);
   Label2 = new QLabel("number", Form);
   Label2->setObjectName("Label2");
-  Label2->setGeometry(8, 76, 52, 18);
   Edit2 = new QLineEdit(Form);
   Edit2->setObjectName("Edit2");
-  Edit2->setGeometry(60, 72, 45, 24);
 
   StringGrid1 = new TReadoutGrid(Form);
-  StringGrid1->setGeometry(8, 108, 190, kReadoutRows * (TReadoutGrid::kRowHeight + 1));
   StringGrid1->hide();
 
-  const int buttonsTop = 108 + kReadoutRows * (TReadoutGrid::kRowHeight + 1) + 10;
   Button1 = new QPushButton("&Copy", Form);
   Button1->setObjectName("Button1");
-  Button1->setGeometry(8, buttonsTop, 90, 28);
   SaveButton = new QPushButton("&Save", Form);
   SaveButton->setObjectName("SaveButton");
-  SaveButton->setGeometry(108, buttonsTop, 90, 28);
   CancelButton = new QPushButton("Cancel", Form);
   CancelButton->setObjectName("CancelButton");
-  CancelButton->setGeometry(8, buttonsTop + 36, 90, 28);
   for (QPushButton* b : {Button1, SaveButton, CancelButton}) b->setAutoDefault(false);
   ProgressBar1 = new QProgressBar(Form);
   ProgressBar1->setObjectName("ProgressBar1");
-  ProgressBar1->setGeometry(8, buttonsTop + 72, 190, 18);
   ProgressBar1->setTextVisible(false);
   ProgressBar1->hide();
 
@@ -275,13 +264,17 @@ void TAnaLineForm::SaveButtonClick() {
   dialog.setDirectory(Q(settings_.ReadString(settings::kSave, "Path", ProgramFolder())));
   dialog.selectFile(windowTitle());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  const TProfileSaveResult r =
-      SaveProfile(dialog.selectedFiles().first().toStdString(), model_.Profile, model_.Step);
+  SaveTo(dialog.selectedFiles().first().toStdString());
+}
+
+bool TAnaLineForm::SaveTo(const std::string& chosenName) {
+  const TProfileSaveResult r = SaveProfile(chosenName, model_.Profile, model_.Step);
   if (!r.Ok) {
     messages_.ShowMessage("Save not complete!");
-    return;
+    return false;
   }
   settings_.WriteString(settings::kSave, "Path", r.Folder);
+  return true;
 }
 
 void TAnaLineForm::CopyButtonClick() {
@@ -321,8 +314,44 @@ bool TAnaLineForm::eventFilter(QObject* watched, QEvent* event) {
   return QMdiSubWindow::eventFilter(watched, event);
 }
 
+void TAnaLineForm::LayoutLeftColumn() {
+  // The controls left of the image take the room their texts need at the window's font.
+  const QFontMetrics fm(Form->font());
+  const int line = std::max(24, fm.height() + 8);
+  const int labelWidth = std::max({fm.horizontalAdvance("number"), fm.horizontalAdvance("angle"),
+                                   fm.horizontalAdvance("width")}) +
+                         8;
+  const int editWidth = std::max(45, fm.horizontalAdvance("0000") + 12);
+  const int columnWidth =
+      std::max(190, StringGrid1->ColumnWidth(0) + fm.horizontalAdvance("-8.888E-88") + 12);
+  ComboBox1->setGeometry(8, 8, std::max(97, labelWidth + editWidth), line);
+  int y = 8 + line + 8;
+  Label3->setGeometry(8, y, labelWidth, line);
+  Edit1->setGeometry(8 + labelWidth, y, editWidth, line);
+  y += line + 8;
+  Label2->setGeometry(8, y, labelWidth, line);
+  Edit2->setGeometry(8 + labelWidth, y, editWidth, line);
+  y += line + 12;
+  StringGrid1->setGeometry(8, y, columnWidth, StringGrid1->GridHeight());
+  y += StringGrid1->GridHeight() + 10;
+  const int buttonWidth = (columnWidth - 10) / 2;
+  const int buttonHeight = std::max(28, fm.height() + 10);
+  Button1->setGeometry(8, y, buttonWidth, buttonHeight);
+  SaveButton->setGeometry(8 + buttonWidth + 10, y, buttonWidth, buttonHeight);
+  y += buttonHeight + 8;
+  CancelButton->setGeometry(8, y, buttonWidth, buttonHeight);
+  y += buttonHeight + 8;
+  ProgressBar1->setGeometry(8, y, columnWidth, 18);
+}
+
+void TAnaLineForm::changeEvent(QEvent* event) {
+  QMdiSubWindow::changeEvent(event);
+  if (event->type() == QEvent::FontChange) FormResize();
+}
+
 void TAnaLineForm::FormResize() {
   if (!Form) return;
+  LayoutLeftColumn();
   if (!isMaximized() && (width() < kLineFormMinWidth || height() < kLineFormMinHeight)) {
     resize(std::max(width(), kLineFormMinWidth), std::max(height(), kLineFormMinHeight));
     return;  // the resize comes back here

@@ -75,6 +75,10 @@ class TAnaLineForm : public QMdiSubWindow {
   void Image2MouseDown(int x, int y);
   void Image2MouseMove(int x, int y);
   void SaveButtonClick();
+  // What Save does with the name the dialog gave: ".dat" appended to a name without a
+  // ".", the file written, the folder kept in "Save"/"Path"; "Save not complete!" and
+  // false when the file cannot be written.
+  bool SaveTo(const std::string& chosenName);
   void CopyButtonClick();
   void CancelButtonClick();
   void FormResize();
@@ -82,11 +86,13 @@ class TAnaLineForm : public QMdiSubWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
   void FormDestroy();
+  void LayoutLeftColumn();
   // Runs a change that may prepare a mode (hourglass, busy, progress), then shows.
   void Prepare(const std::function<void(Progress*)>& work);
   // The model's state into the controls; `graph` redraws the profile graph too.

@@ -8,13 +8,12 @@ TReadoutGrid::TReadoutGrid(QWidget* parent) : QWidget(parent) {
 }
 
 void TReadoutGrid::SetLabels(const std::array<std::string, kReadoutRows>& labels) {
-  int widest = 0;
-  for (int r = 0; r < kReadoutRows; ++r) {
-    labels_[r] = QString::fromStdString(labels[r]);
-    widest = std::max(widest, fontMetrics().horizontalAdvance(labels_[r]));
-  }
-  column0Width_ = widest + 4;
+  for (int r = 0; r < kReadoutRows; ++r) labels_[r] = QString::fromStdString(labels[r]);
   update();
+}
+
+int TReadoutGrid::RowHeight() const {
+  return std::max(kRowHeight, fontMetrics().height() + 3);
 }
 
 void TReadoutGrid::SetValues(const std::array<std::string, kReadoutRows>& values) {
@@ -28,7 +27,11 @@ QString TReadoutGrid::Cell(int column, int row) const {
 }
 
 int TReadoutGrid::ColumnWidth(int column) const {
-  return column == 0 ? column0Width_ : width() - column0Width_ - 3;
+  // Column 0 as wide as its widest label (at the current font) plus 4.
+  int widest = 0;
+  for (const QString& l : labels_) widest = std::max(widest, fontMetrics().horizontalAdvance(l));
+  const int w0 = widest + 4;
+  return column == 0 ? w0 : width() - w0 - 3;
 }
 
 void TReadoutGrid::StringGrid1DrawCell(QPainter& p, int column, int row, const QRect& rect) {
@@ -59,10 +62,12 @@ void TReadoutGrid::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), palette().color(QPalette::Window));
   // One-pixel grid lines between the cells, as a string grid draws them.
+  const int w0 = ColumnWidth(0);
   const int w1 = std::max(0, ColumnWidth(1));
+  const int h = RowHeight();
   for (int r = 0; r < kReadoutRows; ++r) {
-    const int top = r * (kRowHeight + 1);
-    StringGrid1DrawCell(p, 0, r, QRect(0, top, column0Width_, kRowHeight));
-    StringGrid1DrawCell(p, 1, r, QRect(column0Width_ + 1, top, w1, kRowHeight));
+    const int top = r * (h + 1);
+    StringGrid1DrawCell(p, 0, r, QRect(0, top, w0, h));
+    StringGrid1DrawCell(p, 1, r, QRect(w0 + 1, top, w1, h));
   }
 }

@@ -12,7 +12,11 @@
 class TReadoutGrid : public QWidget {
   Q_OBJECT
  public:
+  // Rows are 16 pixels high, or as high as the font needs.
   static constexpr int kRowHeight = 16;
+  int RowHeight() const;
+  // The height of all 11 rows with the lines between them.
+  int GridHeight() const { return kReadoutRows * (RowHeight() + 1); }
 
   explicit TReadoutGrid(QWidget* parent = nullptr);
 
@@ -32,5 +36,4 @@ class TReadoutGrid : public QWidget {
 
   std::array<QString, kReadoutRows> labels_;
   std::array<QString, kReadoutRows> values_;
-  int column0Width_ = 64;
 };

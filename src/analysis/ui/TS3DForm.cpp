@@ -28,23 +28,17 @@ TS3DForm::TS3DForm(TIniFile& settings, Messages& messages, QWidget* parent)
   Panel1->setObjectName("Panel1");
   Label2 = new QLabel("z-Gain", Panel1);
   Label2->setObjectName("Label2");
-  Label2->setGeometry(8, 8, 90, 18);
   Edit1 = new QLineEdit(Panel1);
   Edit1->setObjectName("Edit1");
-  Edit1->setGeometry(8, 28, 89, 24);
   Label3 = new QLabel("Shift", Panel1);
   Label3->setObjectName("Label3");
-  Label3->setGeometry(8, 60, 90, 18);
   Edit2 = new QLineEdit(Panel1);
   Edit2->setObjectName("Edit2");
-  Edit2->setGeometry(8, 80, 89, 24);
   Button1 = new QPushButton("Draw", Panel1);
   Button1->setObjectName("Button1");
-  Button1->setGeometry(8, 116, 89, 28);
   Button1->setAutoDefault(false);
   Label1 = new QLabel("Time", Panel1);
   Label1->setObjectName("Label1");
-  Label1->setGeometry(8, 152, 90, 18);
   Image1 = new TImageControl(form);
   Image1->setObjectName("Image1");
 
@@ -100,10 +94,27 @@ void TS3DForm::Button1Click() {
   QApplication::restoreOverrideCursor();
 }
 
+void TS3DForm::changeEvent(QEvent* event) {
+  QMdiSubWindow::changeEvent(event);
+  if (event->type() == QEvent::FontChange) resizeEvent(nullptr);
+}
+
 void TS3DForm::resizeEvent(QResizeEvent* event) {
-  QMdiSubWindow::resizeEvent(event);
+  if (event) QMdiSubWindow::resizeEvent(event);
   QWidget* form = widget();
   if (!form) return;
   Panel1->setGeometry(0, 0, kPanelWidth, form->height());
+  // The panel's controls as high as the window's font needs.
+  const QFontMetrics fm(form->font());
+  const int text = fm.height() + 2;
+  const int line = std::max(24, fm.height() + 8);
+  int y = 8;
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{Label2, Edit1, Label3, Edit2, Button1, Label1}) {
+    const bool label = w == Label1 || w == Label2 || w == Label3;
+    const int h = label ? text : (w == Button1 ? std::max(28, line) : line);
+    w->setGeometry(8, y, kPanelWidth - 16, h);
+    y += h + (label ? 2 : 8);
+  }
   Image1->setGeometry(kPanelWidth, 0, std::max(0, form->width() - kPanelWidth), form->height());
 }

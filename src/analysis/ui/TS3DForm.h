@@ -41,6 +41,7 @@ class TS3DForm : public QMdiSubWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void FormCreate();
