@@ -9,6 +9,14 @@ namespace {
 
 constexpr size_t kBinarySize = 768;
 
+// An entry line is three numbers and two blanks. A line longer than this is no entry
+// line, however it goes on; reading stops inside it, so a large file without line
+// ends (a data file opened as a palette by mistake) is neither read whole into
+// memory nor quoted whole in a message.
+constexpr size_t kMaxLineLength = 4096;
+// The most of a bad field a message quotes.
+constexpr size_t kMaxQuotedField = 40;
+
 // Reads a file line by line. A line ends with CR LF, LF or a lone CR; the last line
 // needs no line end. The end of the file after a line end starts no further line.
 class LineReader {
@@ -16,22 +24,51 @@ class LineReader {
   explicit LineReader(std::FILE* file) : file_(file) {}
 
   // The next line without its line end; false when the file holds no further line.
-  bool Next(std::string& line) {
+  // A line longer than kMaxLineLength gives its first kMaxLineLength characters and
+  // `overlong`; the reader then stands inside that line (SkipRestOfLine goes on).
+  bool Next(std::string& line, bool& overlong) {
     line.clear();
+    overlong = false;
     int ch = std::getc(file_);
     if (ch == EOF) return false;
     while (ch != EOF && ch != '\n' && ch != '\r') {
+      if (line.size() == kMaxLineLength) {
+        std::ungetc(ch, file_);
+        overlong = true;
+        return true;
+      }
       line.push_back(static_cast<char>(ch));
       ch = std::getc(file_);
     }
+    EndLine(ch);
+    return true;
+  }
+
+  // Read in blocks: the rest of a line can be as long as the file.
+  void SkipRestOfLine() {
+    char block[65536];
+    for (;;) {
+      const size_t n = std::fread(block, 1, sizeof block, file_);
+      for (size_t i = 0; i < n; ++i) {
+        if (block[i] != '\n' && block[i] != '\r') continue;
+        // Back to just after the line end's first character.
+        std::fseek(file_, static_cast<long>(i + 1) - static_cast<long>(n), SEEK_CUR);
+        EndLine(block[i]);
+        return;
+      }
+      if (n < sizeof block) return;
+    }
+  }
+
+ private:
+  // After a CR, an LF belongs to the same line end.
+  void EndLine(int ch) {
     if (ch == '\r') {
       const int next = std::getc(file_);
       if (next != '\n' && next != EOF) std::ungetc(next, file_);
     }
-    return true;
   }
 
- private:
   std::FILE* file_;
 };
 
@@ -39,7 +76,9 @@ class LineReader {
 // reported like a wrong one.
 std::string HeaderLine(LineReader& reader) {
   std::string line;
-  reader.Next(line);
+  bool overlong = false;
+  reader.Next(line, overlong);
+  if (overlong) reader.SkipRestOfLine();
   return line;
 }
 
@@ -57,8 +96,12 @@ struct FileCloser {
   }
 };
 
-std::string BadNumberText(const std::string& field) {
-  return "\"" + field + "\" is not a valid integer value.";
+std::string BadNumberText(const std::string& field, bool cut) {
+  std::string text = "\"";
+  text.append(field, 0, kMaxQuotedField);
+  if (cut || field.size() > kMaxQuotedField) text += "...";
+  text += "\" is not a valid integer value.";
+  return text;
 }
 
 }  // namespace
@@ -169,14 +212,20 @@ TPaletteReadResult ReadPaletteFile(const std::string& fileName, TPaletteKind kin
       messages.ShowMessage("Keine 256-Farben-Palette.", TMsgDlgType::mtCustom);
   }
   std::string line;
-  for (int entry = 0; entry < kPaletteEntries && reader.Next(line); ++entry) {
+  bool overlong = false;
+  for (int entry = 0; entry < kPaletteEntries && reader.Next(line, overlong); ++entry) {
+    if (overlong) {
+      // No entry line: reading ends here and none of the entry's channels change.
+      messages.ShowMessage(BadNumberText(line, true), TMsgDlgType::mtError);
+      return TPaletteReadResult::BadNumber;
+    }
     TRgb colour = EntryColour(data, entry);
     std::string bad;
     const bool ok = ParseEntryLine(line, colour, &bad);
     // The channels converted before a bad field keep their new values.
     SetEntryColour(data, entry, colour);
     if (!ok) {
-      messages.ShowMessage(BadNumberText(bad), TMsgDlgType::mtError);
+      messages.ShowMessage(BadNumberText(bad, false), TMsgDlgType::mtError);
       return TPaletteReadResult::BadNumber;
     }
   }

@@ -50,7 +50,9 @@ enum class TPaletteReadResult {
 // their values. The JASC header lines are checked one by one ("Keine JASC-Palette.",
 // "Falsche Version.", "Keine 256-Farben-Palette."), each message shown and reading
 // continued. Lines end with CR LF, LF or CR; they are compared whole and with exact
-// case. The conversion error and "Cannot open file ..." go to `messages` too.
+// case. An entry line longer than 4096 characters ends reading like a bad number,
+// before any of its channels change. The conversion error (quoting at most 40
+// characters of the field) and "Cannot open file ..." go to `messages` too.
 TPaletteReadResult ReadPaletteFile(const std::string& fileName, TPaletteKind kind,
                                    PaletteBytes& data, Messages& messages);
 

@@ -224,6 +224,49 @@ TEST(PaletteFileRead, BadNumberEndsReadingAndKeepsWhatWasRead) {
   EXPECT_EQ(EntryColour(p, 3), EntryColour(Ramp(), 3));
 }
 
+TEST(PaletteFileRead, LongLinesAndFieldsAreCutShort) {
+  TempDir dir;
+  RecordingMessages m;
+  const std::string nines(40, '9');
+
+  // A line beyond 4096 characters ends reading before its channels change, and the
+  // message quotes only its first 40 characters.
+  PaletteBytes p = Ramp();
+  const std::string path =
+      dir.Write("long.TXT", "1 2 3\r\n7 8 " + std::string(5000, '9') + "\r\n4 5 6\r\n");
+  EXPECT_EQ(ReadPaletteFile(path, pkText, p, m), TPaletteReadResult::BadNumber);
+  ASSERT_EQ(m.Texts(), std::vector<std::string>{"\"7 8 " + nines.substr(4) +
+                                                "...\" is not a valid integer value."});
+  EXPECT_EQ(EntryColour(p, 0), (TRgb{1, 2, 3}));
+  EXPECT_EQ(EntryColour(p, 1), EntryColour(Ramp(), 1));
+  EXPECT_EQ(EntryColour(p, 2), EntryColour(Ramp(), 2));
+
+  // A long bad field in a short line is quoted cut too.
+  m.shown.clear();
+  ReadPaletteFile(dir.Write("field.TXT", "1 2 " + std::string(100, 'x') + "\r\n"), pkText, p, m);
+  EXPECT_EQ(m.Texts(), std::vector<std::string>{"\"" + std::string(40, 'x') +
+                                                "...\" is not a valid integer value."});
+
+  // 4096 characters are still an entry line (blue 5 after leading zeros).
+  m.shown.clear();
+  const std::string edge = "1 2 " + std::string(4091, '0') + "5";
+  ASSERT_EQ(edge.size(), 4096u);
+  p = Ramp();
+  EXPECT_EQ(ReadPaletteFile(dir.Write("edge.TXT", edge + "\n" + edge + "0\n"), pkText, p, m),
+            TPaletteReadResult::BadNumber);
+  EXPECT_EQ(EntryColour(p, 0), (TRgb{1, 2, 5}));
+  EXPECT_EQ(EntryColour(p, 1), EntryColour(Ramp(), 1));
+
+  // An overlong header line is a wrong header; reading goes on after its end.
+  m.shown.clear();
+  p = Ramp();
+  ReadPaletteFile(
+      dir.Write("h.PAL", "JASC-PAL" + std::string(9000, ' ') + "\r\n0100\r\n256\r\n9 8 7\r\n"),
+      pkJasc, p, m);
+  EXPECT_EQ(m.Texts(), std::vector<std::string>{"Keine JASC-Palette."});
+  EXPECT_EQ(EntryColour(p, 0), (TRgb{9, 8, 7}));
+}
+
 TEST(PaletteFileRead, BinaryNeedsSevenHundredSixtyEightBytes) {
   TempDir dir;
   RecordingMessages m;
