@@ -200,6 +200,15 @@ TEST(PaletteCurve, HalfWayValuesRoundToEven) {
     EXPECT_EQ(p[3], half) << v;
     EXPECT_EQ(p[6], v);
   }
+  // The quotient and the product are extended-precision numbers: 3 / 22 * 99 is then
+  // exactly 13.5 (to 14), 13 / 22 * 165 just below 97.5 (to 97); in double precision
+  // the two fall the other way (13 and 98).
+  PaletteBytes p{};
+  DrawCurveStep(p, 0, 22, 99, kRed);
+  EXPECT_EQ(p[3 * 3], 14);
+  p = PaletteBytes{};
+  DrawCurveStep(p, 0, 22, 165, kRed);
+  EXPECT_EQ(p[3 * 13], 97);
 }
 
 TEST(PaletteCurve, SamePointSetsTheValueAndLastPointKeepsIt) {
