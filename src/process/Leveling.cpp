@@ -1,26 +1,31 @@
 // Leveling routines and the dispatch of the leveling workbench.
 #include "process/Leveling.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "process/SingleRounding.h"
+#include "process/VectorClones.h"
 
 namespace {
 
 using ext = long double;  // extended precision: products, quotients, coefficients
 
-// The results are computed here first and copied into the picture only when every one
-// of them is a finite single, so a routine never leaves a picture half leveled.
+// --- all or nothing ---------------------------------------------------------------------
+//
+// The results are computed into a buffer first and copied into the picture only when
+// every one of them is a finite single, so a routine never leaves a picture half leveled.
 float* Scratch(size_t n) {
   thread_local std::vector<float> scratch;
   if (scratch.size() < n) scratch.resize(n);
   return scratch.data();
 }
 
-bool AllFinite(const float* v, size_t n) {
+TARNISK_VECTOR_CLONES bool AllFinite(const float* v, size_t n) {
   uint32_t bad = 0;
   for (size_t i = 0; i < n; ++i)
     bad |= static_cast<uint32_t>((std::bit_cast<uint32_t>(v[i]) & 0x7F800000u) == 0x7F800000u);
@@ -40,16 +45,207 @@ bool StoreSingle(ext v, float& out) {
   return std::isfinite(out);
 }
 
-// v := (v - x * b) - a for every value of one line (a row, or a column read with a
-// stride), formed in extended precision and stored as single.
+// --- the residuals ------------------------------------------------------------------
+//
+// Every leveling ends in v := ((v - t1) - t2) - t3, formed in extended precision and
+// stored as single, where the terms are products of a position and a single coefficient
+// (exact in double: at most 10 + 24 bits, or 19 + 24 for a squared position). Whenever
+// each partial result is exact in double, double arithmetic gives the exact value and
+// its single rounding is the one extended precision gives. A partial result is exact
+// when it is a multiple of the smallest last-bit value L among the values and
+// coefficients involved and smaller than 2^52 L; that is checked once per row (or once
+// for the picture), and only lines that fail it take extended arithmetic.
+
+// The exponent field that bounds the last bit of a nonzero single from below (the
+// subnormals share the smallest one); 255 for 0, which constrains nothing.
+inline uint32_t LowField(float x) {
+  const uint32_t bits = std::bit_cast<uint32_t>(x) & 0x7FFFFFFFu;
+  const uint32_t field = bits >> 23;
+  return bits == 0 ? 255u : (field == 0 ? 1u : field);
+}
+
+// What the check needs to know of a set of values.
+struct TValueRange {
+  uint32_t lowField = 255;  // the smallest LowField
+  float maxAbs = 0;         // the largest magnitude
+  bool finite = true;
+  void Add(float x) {
+    lowField = std::min(lowField, LowField(x));
+    maxAbs = std::max(maxAbs, std::fabs(x));
+    finite = finite && std::isfinite(x);
+  }
+};
+
+TARNISK_VECTOR_CLONES TValueRange ScanValues(const float* v, size_t n) {
+  // Magnitudes are compared as their bit patterns, which order them as the numbers do.
+  uint32_t low = 255, nonFinite = 0, maxBits = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t bits = std::bit_cast<uint32_t>(v[i]) & 0x7FFFFFFFu;
+    const uint32_t field = bits >> 23;
+    const uint32_t f = bits == 0 ? 255u : (field == 0 ? 1u : field);
+    low = f < low ? f : low;
+    nonFinite |= static_cast<uint32_t>(field == 255);
+    maxBits = bits > maxBits ? bits : maxBits;
+  }
+  TValueRange r;
+  r.lowField = low;
+  r.maxAbs = std::bit_cast<float>(maxBits);
+  r.finite = nonFinite == 0;
+  return r;
+}
+
+// True when every partial result bounded by `magnitude` is exact in double (with a
+// factor 2 to spare for the rounding of the bound itself) and far inside the single range.
+bool ExactInDouble(const TValueRange& r, double magnitude) {
+  if (!r.finite || !(magnitude < 0x1p120)) return false;
+  if (r.lowField == 255) return true;  // every number involved is 0
+  return magnitude < std::ldexp(1.0, static_cast<int>(r.lowField) - 150 + 51);
+}
+
+// (v - x * b) - a in extended precision, stored as single.
 inline float LineResidual(float v, int x, float b, float a) {
   return static_cast<float>((static_cast<ext>(v) - static_cast<ext>(x) * b) - a);
 }
 
-// v := ((v - x^2 * a2) - x * a1) - a0, in extended precision, stored as single.
+// ((v - x^2 * a2) - x * a1) - a0 in extended precision, stored as single.
 inline float ParabolaResidual(float v, int x, float a2, float a1, float a0) {
   const ext xx = static_cast<ext>(static_cast<int64_t>(x) * x);
   return static_cast<float>(((static_cast<ext>(v) - xx * a2) - static_cast<ext>(x) * a1) - a0);
+}
+
+// The same residuals in double, for values known to make them exact; x runs along the
+// row, or is the row's position when the coefficients change along the row.
+TARNISK_VECTOR_CLONES void LineRowExact(const float* __restrict v, float* __restrict o, int n,
+                                        double b, double a) {
+  for (int x = 0; x < n; ++x)
+    o[x] = static_cast<float>((static_cast<double>(v[x]) - static_cast<double>(x) * b) - a);
+}
+
+TARNISK_VECTOR_CLONES void LineColumnsExact(const float* __restrict v, float* __restrict o, int n,
+                                            double y, const float* __restrict b,
+                                            const float* __restrict a) {
+  for (int c = 0; c < n; ++c)
+    o[c] = static_cast<float>((static_cast<double>(v[c]) - y * static_cast<double>(b[c])) -
+                              static_cast<double>(a[c]));
+}
+
+TARNISK_VECTOR_CLONES void ParabolaRowExact(const float* __restrict v, float* __restrict o, int n,
+                                            double a2, double a1, double a0) {
+  for (int x = 0; x < n; ++x) {
+    const double xd = x;
+    o[x] = static_cast<float>(((static_cast<double>(v[x]) - xd * xd * a2) - xd * a1) - a0);
+  }
+}
+
+TARNISK_VECTOR_CLONES void ParabolaColumnsExact(const float* __restrict v, float* __restrict o,
+                                                int n, double y, const float* __restrict a2,
+                                                const float* __restrict a1,
+                                                const float* __restrict a0) {
+  const double yy = y * y;
+  for (int c = 0; c < n; ++c)
+    o[c] = static_cast<float>(((static_cast<double>(v[c]) - yy * static_cast<double>(a2[c])) -
+                               y * static_cast<double>(a1[c])) -
+                              static_cast<double>(a0[c]));
+}
+
+// (v - c sx) - r sy along one row, with r sy passed in.
+TARNISK_VECTOR_CLONES void SlopesRowExact(const float* __restrict v, float* __restrict o, int n,
+                                          double sx, double rsy) {
+  for (int c = 0; c < n; ++c)
+    o[c] = static_cast<float>((static_cast<double>(v[c]) - static_cast<double>(c) * sx) - rsy);
+}
+
+// The slopes' residual of a whole picture: (v - c sx) - r sy.
+void SlopesResidual(const TVKMPicture& p, float* out, float sx, float sy) {
+  const int R = p.Rows, C = p.Columns;
+  TValueRange range = ScanValues(p.Data(), p.ValueCount());
+  range.Add(sx);
+  range.Add(sy);
+  const double magnitude = static_cast<double>(range.maxAbs) +
+                           static_cast<double>(C - 1) * std::fabs(sx) +
+                           static_cast<double>(R - 1) * std::fabs(sy);
+  const bool exact = ExactInDouble(range, magnitude);
+  for (int r = 0; r < R; ++r) {
+    const float* v = p.RowTable[r];
+    float* o = out + static_cast<size_t>(r) * C;
+    if (exact) {
+      SlopesRowExact(v, o, C, sx, static_cast<double>(r) * sy);
+    } else {
+      const ext rsy = static_cast<ext>(r) * sy;
+      for (int c = 0; c < C; ++c)
+        o[c] = static_cast<float>((static_cast<ext>(v[c]) - static_cast<ext>(c) * sx) - rsy);
+    }
+  }
+}
+
+// --- sums -------------------------------------------------------------------------------
+
+// Column sums, one row at a time: acc += v, single sums.
+TARNISK_VECTOR_CLONES void AddRow(float* __restrict acc, const float* __restrict v, int n) {
+  for (int c = 0; c < n; ++c) acc[c] += v[c];
+}
+
+// Column sums of position times value, one row at a time: next := acc + y * v rounded to
+// single as extended precision rounds it. Values where the double sum may have met a
+// tie are flagged (see SingleRounding.h); returns whether there are any.
+TARNISK_VECTOR_CLONES uint32_t AddScaledRow(const float* __restrict acc, const float* __restrict v,
+                                            float* __restrict next, uint32_t* __restrict flag,
+                                            int n, double y) {
+  uint32_t any = 0;
+  for (int c = 0; c < n; ++c) {
+    const double s = acc[c];
+    const double p = y * static_cast<double>(v[c]);
+    const double t = s + p;
+    const double back = t - s;
+    const double err = (s - (t - back)) + (p - back);
+    const uint32_t f = MayTieAsSingleFlag(t, err);
+    flag[c] = f;
+    any |= f;
+    next[c] = static_cast<float>(t);
+  }
+  return any;
+}
+
+// Single column sums of v and of y * v over the rows y = first, first + 1, ...
+void ColumnSums(const TVKMPicture& p, int first, std::vector<float>& Z0, std::vector<float>& Z1) {
+  const int R = p.Rows, C = p.Columns;
+  Z0.assign(static_cast<size_t>(C), 0.0f);
+  Z1.assign(static_cast<size_t>(C), 0.0f);
+  std::vector<float> next(static_cast<size_t>(C));
+  std::vector<uint32_t> flag(static_cast<size_t>(C));
+  for (int r = 0; r < R; ++r) {
+    const float* v = p.RowTable[r];
+    const double y = r + first;
+    AddRow(Z0.data(), v, C);
+    if (AddScaledRow(Z1.data(), v, next.data(), flag.data(), C, y)) [[unlikely]]
+      for (int c = 0; c < C; ++c)
+        if (flag[c]) next[c] = AddRoundSingle(Z1[c], y * static_cast<double>(v[c]));
+    Z1.swap(next);
+  }
+}
+
+// Double column sums of v, y v and y^2 v over the rows.
+TARNISK_VECTOR_CLONES void AddPowersRow(double* __restrict z0, double* __restrict z1,
+                                        double* __restrict z2, const float* __restrict v, int n,
+                                        double y) {
+  const double yy = y * y;
+  for (int c = 0; c < n; ++c) {
+    const double x = v[c];
+    z0[c] += x;
+    z1[c] += y * x;
+    z2[c] += yy * x;
+  }
+}
+
+// A sum along a row is a chain of dependent additions; rows are taken in blocks so that
+// the chains of several rows run side by side. Each row's sum keeps its own order.
+// `block(r0, K)` sums the rows r0 .. r0 + K - 1.
+template <typename Block>
+void ForRowBlocks(int R, Block block) {
+  constexpr int K = 8;
+  int r = 0;
+  for (; r + K <= R; r += K) block(r, std::integral_constant<int, K>());
+  for (; r < R; ++r) block(r, std::integral_constant<int, 1>());
 }
 
 // The sums of the parabola fit over positions 0 .. n - 1 and the reciprocal of its
@@ -65,7 +261,8 @@ bool ParabolaBase(int n, TParabolaBase& b) {
     b.S1 += x;
     b.S2 += static_cast<double>(static_cast<int64_t>(x) * x);
     b.S3 += static_cast<double>(static_cast<int64_t>(x) * x * x);  // x^3 as an integer
-    b.S4 += static_cast<double>(std::pow(static_cast<ext>(x), 4.0L));
+    // x^4 is at most 2^37: the power function's exact result, had by multiplying.
+    b.S4 += static_cast<double>(static_cast<ext>(x) * x * x * x);
   }
   const ext C = n, S1 = b.S1, S2 = b.S2, S3 = b.S3, S4 = b.S4;
   const ext den = C * (S3 * S3) - C * S2 * S4 + (S1 * S1) * S4 - 2 * S1 * S2 * S3 + S2 * S2 * S2;
@@ -88,21 +285,33 @@ bool ParabolaCoefficients(const TParabolaBase& b, double z0, double z1, double z
   return StoreSingle(-n0 * E, a0) && StoreSingle(-n1 * E, a1) && StoreSingle(n2 * E, a2);
 }
 
+TARNISK_VECTOR_CLONES void SubtractConstant(const float* __restrict v, float* __restrict o,
+                                            size_t n, float m) {
+  for (size_t i = 0; i < n; ++i) o[i] = v[i] - m;
+}
+
+TARNISK_VECTOR_CLONES void SubtractRow(const float* __restrict v, float* __restrict o, int n,
+                                       const float* __restrict m) {
+  for (int c = 0; c < n; ++c) o[c] = v[c] - m[c];
+}
+
 }  // namespace
 
 bool LevelRowMean(TVKMPicture& p) {
   if (!p.HasMatrix() || p.Columns == 0) return false;
   const int R = p.Rows, C = p.Columns;
-  float* out = Scratch(p.ValueCount());
-  for (int r = 0; r < R; ++r) {
-    const float* v = p.RowTable[r];
-    float s = 0;
-    for (int c = 0; c < C; ++c) s += v[c];
+  std::vector<float> m(static_cast<size_t>(R));
+  ForRowBlocks(R, [&](int r0, auto block) {
+    constexpr int K = decltype(block)::value;
+    float s[K] = {};
+    for (int c = 0; c < C; ++c)
+      for (int k = 0; k < K; ++k) s[k] += p.RowTable[r0 + k][c];
     // The quotient of two singles rounded once to single, as extended precision gives it.
-    const float m = s / static_cast<float>(C);
-    float* o = out + static_cast<size_t>(r) * C;
-    for (int c = 0; c < C; ++c) o[c] = v[c] - m;
-  }
+    for (int k = 0; k < K; ++k) m[r0 + k] = s[k] / static_cast<float>(C);
+  });
+  float* out = Scratch(p.ValueCount());
+  for (int r = 0; r < R; ++r)
+    SubtractConstant(p.RowTable[r], out + static_cast<size_t>(r) * C, static_cast<size_t>(C), m[r]);
   return Commit(p, out);
 }
 
@@ -110,17 +319,11 @@ bool LevelColumnMean(TVKMPicture& p) {
   if (!p.HasMatrix() || p.Columns == 0) return false;
   const int R = p.Rows, C = p.Columns;
   std::vector<float> m(static_cast<size_t>(C), 0.0f);
-  for (int r = 0; r < R; ++r) {
-    const float* v = p.RowTable[r];
-    for (int c = 0; c < C; ++c) m[c] += v[c];
-  }
+  for (int r = 0; r < R; ++r) AddRow(m.data(), p.RowTable[r], C);
   for (int c = 0; c < C; ++c) m[c] /= static_cast<float>(R);
   float* out = Scratch(p.ValueCount());
-  for (int r = 0; r < R; ++r) {
-    const float* v = p.RowTable[r];
-    float* o = out + static_cast<size_t>(r) * C;
-    for (int c = 0; c < C; ++c) o[c] = v[c] - m[c];
-  }
+  for (int r = 0; r < R; ++r)
+    SubtractRow(p.RowTable[r], out + static_cast<size_t>(r) * C, C, m.data());
   return Commit(p, out);
 }
 
@@ -136,20 +339,36 @@ bool LevelRowLine(TVKMPicture& p) {
   if (den == 0) return false;  // fewer than two columns: no line
   float D;
   if (!StoreSingle(1.0L / den, D)) return false;
+  std::vector<double> Z0(static_cast<size_t>(R)), Z1(static_cast<size_t>(R));
+  ForRowBlocks(R, [&](int r0, auto block) {
+    constexpr int K = decltype(block)::value;
+    double z0[K] = {}, z1[K] = {};
+    for (int c = 0; c < C; ++c)
+      for (int k = 0; k < K; ++k) {
+        const double v = p.RowTable[r0 + k][c];
+        z0[k] += v;
+        z1[k] += static_cast<double>(c) * v;  // exact: an integer below 2^10 times a single
+      }
+    std::copy(z0, z0 + K, Z0.begin() + r0);
+    std::copy(z1, z1 + K, Z1.begin() + r0);
+  });
   float* out = Scratch(p.ValueCount());
   for (int r = 0; r < R; ++r) {
-    const float* v = p.RowTable[r];
-    double Z0 = 0, Z1 = 0;
-    for (int c = 0; c < C; ++c) {
-      Z0 += v[c];
-      Z1 += static_cast<double>(c) * v[c];  // exact: an integer below 2^10 times a single
-    }
     float a, b;
-    if (!StoreSingle((static_cast<ext>(Z0) * S2 - static_cast<ext>(Z1) * S1) * D, a) ||
-        !StoreSingle((static_cast<ext>(C) * Z1 - static_cast<ext>(Z0) * S1) * D, b))
+    if (!StoreSingle((static_cast<ext>(Z0[r]) * S2 - static_cast<ext>(Z1[r]) * S1) * D, a) ||
+        !StoreSingle((static_cast<ext>(C) * Z1[r] - static_cast<ext>(Z0[r]) * S1) * D, b))
       return false;
+    const float* v = p.RowTable[r];
     float* o = out + static_cast<size_t>(r) * C;
-    for (int c = 0; c < C; ++c) o[c] = LineResidual(v[c], c, b, a);
+    TValueRange range = ScanValues(v, static_cast<size_t>(C));
+    range.Add(a);
+    range.Add(b);
+    const double magnitude = static_cast<double>(range.maxAbs) +
+                             static_cast<double>(C - 1) * std::fabs(b) + std::fabs(a);
+    if (ExactInDouble(range, magnitude))
+      LineRowExact(v, o, C, b, a);
+    else
+      for (int c = 0; c < C; ++c) o[c] = LineResidual(v[c], c, b, a);
   }
   return Commit(p, out);
 }
@@ -166,25 +385,30 @@ bool LevelColumnLine(TVKMPicture& p) {
   if (den == 0) return false;  // fewer than two rows: no line
   float D;
   if (!StoreSingle(1.0L / den, D)) return false;
-  std::vector<float> Z0(static_cast<size_t>(C), 0.0f), Z1(static_cast<size_t>(C), 0.0f);
-  for (int y = 0; y < R; ++y) {
-    const float* v = p.RowTable[y];
-    for (int c = 0; c < C; ++c) {
-      Z0[c] += v[c];
-      Z1[c] = AddRoundSingle(Z1[c], static_cast<double>(y) * v[c]);
-    }
-  }
+  std::vector<float> Z0, Z1;
+  ColumnSums(p, 0, Z0, Z1);
   std::vector<float> a(static_cast<size_t>(C)), b(static_cast<size_t>(C));
+  TValueRange range = ScanValues(p.Data(), p.ValueCount());
+  float maxA = 0, maxB = 0;
   for (int c = 0; c < C; ++c) {
     if (!StoreSingle((static_cast<ext>(Z0[c]) * S2 - static_cast<ext>(Z1[c]) * S1) * D, a[c]) ||
         !StoreSingle((static_cast<ext>(R) * Z1[c] - static_cast<ext>(Z0[c]) * S1) * D, b[c]))
       return false;
+    range.Add(a[c]);
+    range.Add(b[c]);
+    maxA = std::max(maxA, std::fabs(a[c]));
+    maxB = std::max(maxB, std::fabs(b[c]));
   }
+  const bool exact = ExactInDouble(
+      range, static_cast<double>(range.maxAbs) + static_cast<double>(R - 1) * maxB + maxA);
   float* out = Scratch(p.ValueCount());
   for (int y = 0; y < R; ++y) {
     const float* v = p.RowTable[y];
     float* o = out + static_cast<size_t>(y) * C;
-    for (int c = 0; c < C; ++c) o[c] = LineResidual(v[c], y, b[c], a[c]);
+    if (exact)
+      LineColumnsExact(v, o, C, y, b.data(), a.data());
+    else
+      for (int c = 0; c < C; ++c) o[c] = LineResidual(v[c], y, b[c], a[c]);
   }
   return Commit(p, out);
 }
@@ -194,19 +418,41 @@ bool LevelRowParabola(TVKMPicture& p) {
   const int R = p.Rows, C = p.Columns;
   TParabolaBase base;
   if (!ParabolaBase(C, base)) return false;
-  float* out = Scratch(p.ValueCount());
-  for (int r = 0; r < R; ++r) {
-    const float* v = p.RowTable[r];
-    double Z0 = 0, Z1 = 0, Z2 = 0;
+  std::vector<double> Z0(static_cast<size_t>(R)), Z1(static_cast<size_t>(R)),
+      Z2(static_cast<size_t>(R));
+  ForRowBlocks(R, [&](int r0, auto block) {
+    constexpr int K = decltype(block)::value;
+    double z0[K] = {}, z1[K] = {}, z2[K] = {};
     for (int c = 0; c < C; ++c) {
-      Z0 += v[c];
-      Z1 += static_cast<double>(c) * v[c];
-      Z2 += static_cast<double>(static_cast<int64_t>(c) * c) * v[c];  // exact: 42 bits
+      const double x = c, xx = static_cast<double>(static_cast<int64_t>(c) * c);
+      for (int k = 0; k < K; ++k) {
+        const double v = p.RowTable[r0 + k][c];
+        z0[k] += v;
+        z1[k] += x * v;
+        z2[k] += xx * v;  // exact: 19 + 24 bits
+      }
     }
+    std::copy(z0, z0 + K, Z0.begin() + r0);
+    std::copy(z1, z1 + K, Z1.begin() + r0);
+    std::copy(z2, z2 + K, Z2.begin() + r0);
+  });
+  float* out = Scratch(p.ValueCount());
+  const double xMax = C - 1;
+  for (int r = 0; r < R; ++r) {
     float a0, a1, a2;
-    if (!ParabolaCoefficients(base, Z0, Z1, Z2, a0, a1, a2)) return false;
+    if (!ParabolaCoefficients(base, Z0[r], Z1[r], Z2[r], a0, a1, a2)) return false;
+    const float* v = p.RowTable[r];
     float* o = out + static_cast<size_t>(r) * C;
-    for (int c = 0; c < C; ++c) o[c] = ParabolaResidual(v[c], c, a2, a1, a0);
+    TValueRange range = ScanValues(v, static_cast<size_t>(C));
+    range.Add(a0);
+    range.Add(a1);
+    range.Add(a2);
+    const double magnitude = static_cast<double>(range.maxAbs) + xMax * xMax * std::fabs(a2) +
+                             xMax * std::fabs(a1) + std::fabs(a0);
+    if (ExactInDouble(range, magnitude))
+      ParabolaRowExact(v, o, C, a2, a1, a0);
+    else
+      for (int c = 0; c < C; ++c) o[c] = ParabolaResidual(v[c], c, a2, a1, a0);
   }
   return Commit(p, out);
 }
@@ -218,24 +464,31 @@ bool LevelColumnParabola(TVKMPicture& p) {
   if (!ParabolaBase(R, base)) return false;
   std::vector<double> Z0(static_cast<size_t>(C), 0.0), Z1(static_cast<size_t>(C), 0.0),
       Z2(static_cast<size_t>(C), 0.0);
-  for (int y = 0; y < R; ++y) {
-    const float* v = p.RowTable[y];
-    const double yd = y, yy = static_cast<double>(static_cast<int64_t>(y) * y);
-    for (int c = 0; c < C; ++c) {
-      Z0[c] += v[c];
-      Z1[c] += yd * v[c];
-      Z2[c] += yy * v[c];
-    }
-  }
+  for (int y = 0; y < R; ++y) AddPowersRow(Z0.data(), Z1.data(), Z2.data(), p.RowTable[y], C, y);
   std::vector<float> a0(static_cast<size_t>(C)), a1(static_cast<size_t>(C)),
       a2(static_cast<size_t>(C));
-  for (int c = 0; c < C; ++c)
+  TValueRange range = ScanValues(p.Data(), p.ValueCount());
+  float max0 = 0, max1 = 0, max2 = 0;
+  for (int c = 0; c < C; ++c) {
     if (!ParabolaCoefficients(base, Z0[c], Z1[c], Z2[c], a0[c], a1[c], a2[c])) return false;
+    range.Add(a0[c]);
+    range.Add(a1[c]);
+    range.Add(a2[c]);
+    max0 = std::max(max0, std::fabs(a0[c]));
+    max1 = std::max(max1, std::fabs(a1[c]));
+    max2 = std::max(max2, std::fabs(a2[c]));
+  }
+  const double yMax = R - 1;
+  const bool exact = ExactInDouble(
+      range, static_cast<double>(range.maxAbs) + yMax * yMax * max2 + yMax * max1 + max0);
   float* out = Scratch(p.ValueCount());
   for (int y = 0; y < R; ++y) {
     const float* v = p.RowTable[y];
     float* o = out + static_cast<size_t>(y) * C;
-    for (int c = 0; c < C; ++c) o[c] = ParabolaResidual(v[c], y, a2[c], a1[c], a0[c]);
+    if (exact)
+      ParabolaColumnsExact(v, o, C, y, a2.data(), a1.data(), a0.data());
+    else
+      for (int c = 0; c < C; ++c) o[c] = ParabolaResidual(v[c], y, a2[c], a1[c], a0[c]);
   }
   return Commit(p, out);
 }
@@ -243,20 +496,21 @@ bool LevelColumnParabola(TVKMPicture& p) {
 bool LevelGlobalMean(TVKMPicture& p) {
   if (!p.HasMatrix()) return false;
   const int R = p.Rows, C = p.Columns;
+  std::vector<double> rowSum(static_cast<size_t>(R));
+  ForRowBlocks(R, [&](int r0, auto block) {
+    constexpr int K = decltype(block)::value;
+    double s[K] = {};
+    for (int c = 0; c < C; ++c)
+      for (int k = 0; k < K; ++k) s[k] += p.RowTable[r0 + k][c];
+    std::copy(s, s + K, rowSum.begin() + r0);
+  });
   double total = 0;
-  for (int r = 0; r < R; ++r) {
-    const float* v = p.RowTable[r];
-    double rowSum = 0;
-    for (int c = 0; c < C; ++c) rowSum += v[c];
-    // The row mean is formed in extended precision and added to the double total.
-    total = static_cast<double>(static_cast<ext>(total) + static_cast<ext>(rowSum) / C);
-  }
+  for (int r = 0; r < R; ++r)  // the row mean is formed in extended precision and added
+    total = static_cast<double>(static_cast<ext>(total) + static_cast<ext>(rowSum[r]) / C);
   const float m = static_cast<float>(static_cast<ext>(total) / R);
   if (!std::isfinite(m)) return false;  // no mean: the level stays
   float* out = Scratch(p.ValueCount());
-  const size_t n = p.ValueCount();
-  const float* v = p.Data();
-  for (size_t i = 0; i < n; ++i) out[i] = v[i] - m;
+  SubtractConstant(p.Data(), out, p.ValueCount(), m);
   return Commit(p, out);
 }
 
@@ -272,27 +526,27 @@ bool LevelMeanSlopes(TVKMPicture& p) {
     Sy += static_cast<float>(j);
     Syy += static_cast<float>(j * j);
   }
-  // Row pass: the sum over rows of each row's slope numerator, positions i = 1 .. nx.
+  // Row pass: each row's slope numerator, positions i = 1 .. nx, summed over the rows.
+  std::vector<float> rowS0(static_cast<size_t>(ny)), rowS1(static_cast<size_t>(ny));
+  ForRowBlocks(ny, [&](int r0, auto block) {
+    constexpr int K = decltype(block)::value;
+    float s0[K] = {}, s1[K] = {};
+    for (int i = 1; i <= nx; ++i)
+      for (int k = 0; k < K; ++k) {
+        const float v = p.RowTable[r0 + k][i - 1];
+        s1[k] = AddRoundSingle(s1[k], static_cast<double>(i) * v);
+        s0[k] += v;
+      }
+    std::copy(s0, s0 + K, rowS0.begin() + r0);
+    std::copy(s1, s1 + K, rowS1.begin() + r0);
+  });
   float A = 0;
-  for (int j = 1; j <= ny; ++j) {
-    const float* v = p.RowTable[j - 1];
-    float s0 = 0, s1 = 0;
-    for (int i = 1; i <= nx; ++i) {
-      s1 = AddRoundSingle(s1, static_cast<double>(i) * v[i - 1]);
-      s0 += v[i - 1];
-    }
+  for (int r = 0; r < ny; ++r)
     A = static_cast<float>(static_cast<ext>(A) +
-                           (static_cast<ext>(nx) * s1 - static_cast<ext>(s0) * Sx));
-  }
-  // Column pass, positions j = 1 .. ny; the column sums are kept side by side.
-  std::vector<float> t0(static_cast<size_t>(nx), 0.0f), t1(static_cast<size_t>(nx), 0.0f);
-  for (int j = 1; j <= ny; ++j) {
-    const float* v = p.RowTable[j - 1];
-    for (int i = 0; i < nx; ++i) {
-      t1[i] = AddRoundSingle(t1[i], static_cast<double>(j) * v[i]);
-      t0[i] += v[i];
-    }
-  }
+                           (static_cast<ext>(nx) * rowS1[r] - static_cast<ext>(rowS0[r]) * Sx));
+  // Column pass, positions j = 1 .. ny.
+  std::vector<float> t0, t1;
+  ColumnSums(p, 1, t0, t1);
   float B = 0;
   for (int i = 0; i < nx; ++i)
     B = static_cast<float>(static_cast<ext>(B) +
@@ -305,13 +559,7 @@ bool LevelMeanSlopes(TVKMPicture& p) {
   if (denY != 0 && !StoreSingle(static_cast<ext>(B) / denY, sy)) return false;
   if (denX == 0 && denY == 0) return false;
   float* out = Scratch(p.ValueCount());
-  for (int r = 0; r < ny; ++r) {
-    const float* v = p.RowTable[r];
-    float* o = out + static_cast<size_t>(r) * nx;
-    const ext rsy = static_cast<ext>(r) * sy;
-    for (int c = 0; c < nx; ++c)
-      o[c] = static_cast<float>((static_cast<ext>(v[c]) - static_cast<ext>(c) * sx) - rsy);
-  }
+  SlopesResidual(p, out, sx, sy);
   return Commit(p, out);
 }
 
@@ -356,15 +604,8 @@ TPointSlopesResult LevelPointSlopes(TVKMPicture& p, const TSlopPoint* points, in
     return columnsSpread && rowsSpread ? TPointSlopesResult::Unchanged
                                        : TPointSlopesResult::TooFewPoints;
   }
-  const int R = p.Rows, C = p.Columns;
   float* out = Scratch(p.ValueCount());
-  for (int r = 0; r < R; ++r) {
-    const float* v = p.RowTable[r];
-    float* o = out + static_cast<size_t>(r) * C;
-    const ext rsy = static_cast<ext>(r) * sy;
-    for (int c = 0; c < C; ++c)
-      o[c] = static_cast<float>((static_cast<ext>(v[c]) - static_cast<ext>(c) * sx) - rsy);
-  }
+  SlopesResidual(p, out, sx, sy);
   return Commit(p, out) ? TPointSlopesResult::Leveled : TPointSlopesResult::Unchanged;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "process/SingleRounding.h"
+#include "process/VectorClones.h"
 
 const std::array<std::array<float, 9>, kFilterKernelCount> kFilterKernels = {{
     {1.0f / 9, 1.0f / 9, 1.0f / 9, 1.0f / 9, 1.0f / 9, 1.0f / 9, 1.0f / 9, 1.0f / 9, 1.0f / 9},
@@ -79,15 +80,6 @@ bool AllFinite(const float* v, size_t n) {
 // independent values that the compiler turns into vector code. `acc` holds the running
 // sums; `flag` marks the values where the double computation may have met a tie (see
 // SingleRounding.h), which are recomputed by the definition afterwards.
-
-// Vector code for the processors that have it, chosen when the program starts; the
-// arithmetic is the same IEEE arithmetic in every version (no contraction into fused
-// multiply-adds, see CMakeLists.txt).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define TARNISK_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
-#else
-#define TARNISK_VECTOR_CLONES
-#endif
 
 // acc := acc + w * k rounded to single as extended precision rounds it, where w * k is
 // exact in double: a single times 1/9 as single has at most 48 significant bits, a
