@@ -7,6 +7,7 @@
 
 #include "image/NumberFormat.h"
 #include "process/NeighbourFilters.h"
+#include "process/ZoomCrop.h"
 
 namespace {
 
@@ -53,23 +54,10 @@ TDoOutcome DoLeveling(TWorkbench& w, Progress&) {
                                                                                : TDoOutcome::Done;
 }
 
-// --- mode 8: take over of a crop -------------------------------------------------------------
+// --- mode 8: take over of a crop ---------------------------------------------------------
 
-// The source becomes the cropped matrix; its scan ranges shrink by the same factors as
-// its column and row counts (single arithmetic), `xPixel` and `yPixel` stay.
-void TakeOverCrop(TWorkbench& w) {
-  TVKMPicture& src = *w.SourcePicture;
-  const TVKMPicture& work = *w.WorkPicture;
-  if (!work.HasMatrix() || !src.HasMatrix()) return;
-  if (work.Columns != src.Columns || work.Rows != src.Rows) {
-    const float xPerColumn = src.ScanPara.XScanRange / static_cast<float>(src.Columns);
-    const float yPerRow = src.ScanPara.YScanRange / static_cast<float>(src.Rows);
-    src.ScanPara.XScanRange = xPerColumn * static_cast<float>(work.Columns);
-    src.ScanPara.YScanRange = yPerRow * static_cast<float>(work.Rows);
-    src.SetSize(work.Columns, work.Rows);
-    if (!src.HasMatrix()) return;
-  }
-  std::memcpy(src.Data(), work.Data(), work.ValueCount() * sizeof(float));
+void TakeOverZoom(TWorkbench& w) {
+  TakeOverCrop(*w.SourcePicture, *w.WorkPicture);
 }
 
 // The modes. The histogram (5), FFT (6), zoom (8) and sphere (9) operations are the rows'
@@ -92,7 +80,7 @@ const TWorkbenchMode kModes[] = {
     {7, "Slop of ", TFilterPanel::Panel6, TImage2Mouse::Slop3D, nullptr, OpenLeveling, DoLeveling,
      nullptr, nullptr},
     {8, "Zoom of ", TFilterPanel::Panel7, TImage2Mouse::Zoom, nullptr, nullptr, nullptr, nullptr,
-     TakeOverCrop},
+     TakeOverZoom},
     {9, "Spherefilter ", TFilterPanel::Panel7, TImage2Mouse::None, kKeyKugel, nullptr, nullptr,
      nullptr, nullptr},
 };

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "image/Messages.h"
+#include "image/NumberEdit.h"
 #include "image/Progress.h"
 #include "image/TVKMPicture.h"
 #include "process/Leveling.h"
-#include "process/Rescale.h"
 
 // The section of the settings file that holds the workbench's choices, and its keys.
 inline constexpr const char* kFilterSection = "Filter";
