@@ -119,7 +119,13 @@ bool TWorkbench::OpenInMode(TVKMPicture& source, int mode, const TFilterSettings
   }
   const std::string key = row->SettingsKey ? row->SettingsKey : "";
   if (key == kKeyEdit2) Edit2 = settings.Edit2;
-  if (key == kKeyKugel) RadiusEdit.Text = settings.Kugel;
+  if (key == kKeyKugel) {
+    // The sphere's radius edit and its progress, which runs over the rows.
+    RadiusEdit.Text = settings.Kugel;
+    SphereProgressMax = WorkPicture->Rows - 1;
+    SphereProgressPosition = 0;
+    LowpassRadio = true;
+  }
   if (row->Open) row->Open(*this);
   return true;
 }

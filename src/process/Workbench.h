@@ -14,6 +14,7 @@
 #include "image/NumberEdit.h"
 #include "image/Progress.h"
 #include "image/TVKMPicture.h"
+#include "process/Histogram.h"
 #include "process/Leveling.h"
 
 // The section of the settings file that holds the workbench's choices, and its keys.
@@ -78,18 +79,6 @@ struct TPicturePixel {
   bool operator==(const TPicturePixel&) const = default;
 };
 
-// The histogram of mode 5: bins 0..174 of 176 are used.
-inline constexpr int kHistogramBins = 175;
-struct THistogramState {
-  float BinWidth = 1.0f;
-  float HistMax = 0;
-  float HistMin = 0;
-  int32_t Anchor = 0;  // the bin where the current drag started
-  std::array<int32_t, kHistogramBins + 1> Counts{};
-  std::array<bool, kHistogramBins + 1> Marked{};  // red columns; the others are blue
-  int32_t Peak = 0;
-};
-
 class TWorkbench {
  public:
   explicit TWorkbench(Messages& messages) : messages_(messages) {}
@@ -119,7 +108,7 @@ class TWorkbench {
   // The zoom square, in pixels of the picture shown in Image2.
   int32_t ZoomX1 = 0, ZoomX2 = 0, ZoomY1 = 0, ZoomY2 = 0;
 
-  THistogramState Histogram;
+  THistogram Histogram;  // mode 5
 
   // The sphere filter's radius edit and its state.
   TNumberEdit RadiusEdit{"0", TEditState::White};
