@@ -5,6 +5,7 @@
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
 #include "cli/OpsPalette.h"
+#include "cli/OpsWorkbench.h"
 #include "formats/OpenFile.h"
 #include "image/NumberFormat.h"
 #include "process/Arithmetic.h"
@@ -135,6 +136,9 @@ const TCliOpRow* FindRow(const std::vector<TCliOpRow>& table, const std::string&
 
 const std::vector<TCliOpRow>& CliOperationTable() {
   static const std::vector<TCliOpRow> table = {
+      {"level", TCliOpArgs::Required, true, ParseLevelOp},
+      {"filter", TCliOpArgs::Required, true, ParseFilterOp},
+      {"badpoints", TCliOpArgs::Required, true, ParseBadPointsOp},
       {"invert", TCliOpArgs::None, false, ParseInvert},
       {"rescale", TCliOpArgs::Required, false, ParseRescale},
       {"arith", TCliOpArgs::Required, false, ParseArith},

@@ -105,7 +105,9 @@ class TestCli : public QObject {
         << QStringList{"info", "--ascii", "a.dat", Demo()} << "not an option of info";
     QTest::newRow("no file") << QStringList{"info"} << "no input file";
     QTest::newRow("unknown operation")
-        << QStringList{"process", Demo(), "--op", "level:lines:9"} << "unknown operation";
+        << QStringList{"process", Demo(), "--op", "median:3"} << "unknown operation";
+    QTest::newRow("leveling order beyond the method's")
+        << QStringList{"process", Demo(), "--op", "level:lines:9"} << "malformed operation";
     QTest::newRow("repeat of a single command")
         << QStringList{"process", Demo(), "--op", "invert*2"} << "malformed operation";
     QTest::newRow("image 0") << QStringList{"info", "--image", "0", Demo()} << "--image";
@@ -387,6 +389,47 @@ class TestCli : public QObject {
     QCOMPARE(partial.size(), 256 * 256);
     // Column 0 failed at row 0: every cell keeps the first operand's first value.
     for (double v : partial) QCOMPARE(v, partial[0]);
+  }
+
+  void workbenchOperationsRunAndRefuseAsTheWorkbench() {
+    QTemporaryDir dir;
+    const QString ascii = dir.filePath("l.dat");
+    // Row means removed, then a low-pass twice: every row of the leveled image has mean
+    // zero before the filter; after it the values are still finite and the image kept
+    // its size.
+    Result r =
+        Cli({"process", Demo(), "--op", "level:lines:0", "--ascii", ascii, "--decimal-point", "."});
+    QCOMPARE(r.exit, 0);
+    int rows = 0, cols = 0;
+    const QList<double> leveled = Values(ReadAll(ascii), &rows, &cols);
+    const QList<double> orig = Values(Cli({"export", "--decimal-point", ".", Demo()}).out);
+    QCOMPARE(rows, 256);
+    QCOMPARE(cols, 256);
+    for (int row = 0; row < rows; ++row) {
+      double sum = 0, scale = 0;
+      for (int c = 0; c < cols; ++c) {
+        sum += leveled[row * cols + c];
+        scale = std::max(scale, std::fabs(orig[row * cols + c]));
+      }
+      QVERIFY(std::fabs(sum / cols) <= 1e-5 * scale);
+    }
+    r = Cli({"process", Demo(), "--op", "level:lines:0", "--op", "filter:lowpass*2", "--ascii",
+             ascii, "--decimal-point", "."});
+    QCOMPARE(r.exit, 0);
+    QCOMPARE(Values(ReadAll(ascii)).size(), 256 * 256);
+
+    // One marked point: the workbench's two-line message as one line, the image refused.
+    const QString out = dir.filePath("p.dat");
+    r = Cli({"process", Demo(), "--op", "level:points:3,4", "--ascii", out});
+    QCOMPARE(r.exit, 1);
+    QVERIFY2(r.err.contains(": Not enough points! / Please mark points with left mouse button."),
+             r.err.constData());
+    QVERIFY(!QFile::exists(out));
+    // The operations are in the usage text.
+    const Result help = Cli({"process", "--help"});
+    for (const char* op : {"level:lines:N", "level:cols:N", "level:2dim:N", "level:points:",
+                           "filter:lowpass|highpass|laplace|beleuchtung", "badpoints:P"})
+      QVERIFY2(help.out.contains(op), op);
   }
 
   void latin1TextsOfFilesAreShownAsUtf8() {
