@@ -451,9 +451,15 @@ class Dilation {
     // A ball row that reads a row of the picture and is not done already.
     const int centreDone = envelopeOk_ ? 0 : R_ + 1;
     auto open = [&](int sIdx) { return sIdx != centreDone && y + sIdx >= 0 && y + sIdx < rows_; };
+    // Only rows whose smallest entry leaves the square's best value above the
+    // threshold can raise anything: a leading part of order_.
+    size_t reach = 0;
+    while (reach < order_.size() && topD - rowsOfBall_[order_[reach] + R_].lowestValue > low)
+      ++reach;
     int best = centreDone;
     double bestBound = -kInf;
-    for (int sIdx : order_) {
+    for (size_t i = 0; i < reach; ++i) {
+      const int sIdx = order_[i];
       if (!open(sIdx)) continue;
       const BallRow& b = rowsOfBall_[sIdx + R_];
       const int bl = std::max(0, x0 - b.w) / kBlock;
@@ -466,7 +472,8 @@ class Dilation {
       }
     }
     if (bestBound > low) low = RaiseByRow(y, best, x0, x1, m, s, low);
-    for (int sIdx : order_) {
+    for (size_t i = 0; i < reach; ++i) {
+      const int sIdx = order_[i];
       if (!(topD - rowsOfBall_[sIdx + R_].lowestValue > low)) break;
       if (sIdx == best || !open(sIdx) || !(s.bound[sIdx + R_] > low)) continue;
       low = RaiseByRow(y, sIdx, x0, x1, m, s, low);
