@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "image/NumberFormat.h"
 
@@ -50,16 +52,47 @@ std::string ArithResultUnit(char op, const std::string& a, const std::string& b,
 
 namespace {
 
-long double Apply(char op, long double x, long double y) {
+// One cell in single precision. The exact result rounded once to single is what
+// extended precision rounded to single gives as well: for + - * / the extended
+// (and the double) format has more than twice the digits of a single plus two, so
+// rounding twice never differs from rounding once.
+template <char Op>
+inline float Apply(float x, float y) {
+  if constexpr (Op == '+') return x + y;
+  if constexpr (Op == '-') return x - y;
+  if constexpr (Op == '*') return x * y;
+  return x / y;
+}
+
+// True when the single's exponent is all ones: an infinity or a NaN.
+inline bool NotFinite(float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return (bits & 0x7F800000u) == 0x7F800000u;
+}
+
+// Every cell of `a` op `b` into `out` (row after row, as the pictures store them).
+// Returns true when all results are finite.
+template <char Op>
+bool CombineAll(const float* a, const float* b, float* out, size_t n) {
+  uint32_t notFinite = 0;
+  for (size_t i = 0; i < n; ++i) {
+    out[i] = Apply<Op>(a[i], b[i]);
+    notFinite |= NotFinite(out[i]) ? 1u : 0u;
+  }
+  return notFinite == 0;
+}
+
+bool Combine(char op, const float* a, const float* b, float* out, size_t n) {
   switch (op) {
     case '+':
-      return x + y;
+      return CombineAll<'+'>(a, b, out, n);
     case '-':
-      return x - y;
+      return CombineAll<'-'>(a, b, out, n);
     case '*':
-      return x * y;
+      return CombineAll<'*'>(a, b, out, n);
     default:
-      return x / y;
+      return CombineAll<'/'>(a, b, out, n);
   }
 }
 
@@ -88,31 +121,38 @@ TArithOutcome ComputeArithmetic(const TVKMPicture* a, const TVKMPicture* b,
     out.Status = TArithStatus::SizeMismatch;
     return out;
   }
-  std::fill(Result.Data(), Result.Data() + Result.ValueCount(), first);
 
+  // Every cell starts with the first operand's first value. The cells are written
+  // column by column, and the first result that is not a finite single stops an
+  // operation there: the cells before it in that order take their results, the
+  // others keep what they held. All cells are computed at once; where one fails, the
+  // cells from it on (in column order) get back what they held before.
   out.Status = TArithStatus::Computed;
   const int32_t rows = a->Rows;
   const int32_t cols = a->Columns;
+  const size_t n = Result.ValueCount();
+  float* result = Result.Data();
+  std::vector<float> held;  // the cells before the operation, once one has run
+  bool ran = false;
   for (char op : {'+', '-', '*', '/'}) {
     if (edit1.find(op) == std::string::npos) continue;
-    bool failed = false;
-    for (int32_t c = 0; c < cols && !failed; ++c) {
+    if (ran) held.assign(result, result + n);
+    if (Combine(op, a->Data(), b->Data(), result, n)) {
+      ran = true;
+      continue;
+    }
+    bool reached = false;
+    for (int32_t c = 0; c < cols; ++c)
       for (int32_t r = 0; r < rows; ++r) {
-        const long double x = a->RowTable[r][c];
-        const long double y = b->RowTable[r][c];
-        const float v = static_cast<float>(Apply(op, x, y));
-        if (!std::isfinite(v)) {
-          failed = true;
-          break;
-        }
-        Result.RowTable[r][c] = v;
+        const size_t i = static_cast<size_t>(r) * cols + c;
+        reached = reached || NotFinite(result[i]);
+        if (reached) result[i] = ran ? held[i] : first;
       }
-    }
-    if (failed) {
-      messages.ShowMessage("Error in calculation!");
-      out.Status = TArithStatus::CalculationError;
-    }
+    ran = true;
+    messages.ShowMessage("Error in calculation!");
+    out.Status = TArithStatus::CalculationError;
   }
+  if (!ran) std::fill(result, result + n, first);
 
   Result.Render(image3);
 

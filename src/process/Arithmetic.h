@@ -56,7 +56,7 @@ std::string ArithResultUnit(char op, const std::string& a, const std::string& b,
 // own picture, kept between computations so its unit carries over; `image3`
 // receives its rendering. `edit1` is the operator edit's text; every operator
 // character it holds runs, in the order + - * /. Each cell is A[r][c] op B[r][c],
-// computed in extended precision and stored as single, column by column; a result
+// rounded once to single (as extended precision stored as single gives it), column by column; a result
 // that is not a finite single stops that operation at the failing cell with
 // "Error in calculation!" and the cells not reached keep what they held. `sep` is
 // the locale's decimal separator for the labels.

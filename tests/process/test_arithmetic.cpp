@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <random>
 #include <vector>
 
 #include "image/TImageDoc.h"
@@ -342,4 +345,96 @@ TEST(DuplicateDoc, CopiesValuesParametersAndTextButNotCaptionColoursOrTransforme
   TImageDoc empty, target;
   EXPECT_FALSE(DuplicateDoc(target, 3, empty));
   EXPECT_FALSE(target.Picture);
+}
+
+namespace {
+
+// The arithmetic as its rule is written: each cell in extended precision, stored as
+// single, column by column, the operation ending at the first result that is not a
+// finite single. Kept as the reference the fast computation must equal bit for bit.
+void ReferenceArithmetic(const TVKMPicture& a, const TVKMPicture& b, const std::string& edit1,
+                         std::vector<float>& result, int& failures) {
+  const int rows = a.Rows, cols = a.Columns;
+  result.assign(static_cast<size_t>(rows) * cols, a.RowTable[0][0]);
+  for (char op : {'+', '-', '*', '/'}) {
+    if (edit1.find(op) == std::string::npos) continue;
+    bool failed = false;
+    for (int c = 0; c < cols && !failed; ++c)
+      for (int r = 0; r < rows; ++r) {
+        const long double x = a.RowTable[r][c], y = b.RowTable[r][c];
+        const long double e = op == '+' ? x + y : op == '-' ? x - y : op == '*' ? x * y : x / y;
+        const float v = static_cast<float>(e);
+        if (!std::isfinite(v)) {
+          failed = true;
+          break;
+        }
+        result[static_cast<size_t>(r) * cols + c] = v;
+      }
+    failures += failed ? 1 : 0;
+  }
+}
+
+bool SameBits(float x, float y) {
+  return std::memcmp(&x, &y, sizeof x) == 0;
+}
+
+// Values that try the rounding: ordinary ones of every magnitude, the edges of the
+// single range, subnormals, signed zeros, and now and then an infinity or a NaN.
+float AwkwardValue(std::mt19937& rng) {
+  std::uniform_int_distribution<int> kind(0, 19);
+  std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+  std::uniform_int_distribution<int> exponent(-150, 127);
+  const float specials[] = {0.0f,
+                            -0.0f,
+                            std::numeric_limits<float>::max(),
+                            -std::numeric_limits<float>::max(),
+                            std::numeric_limits<float>::min(),
+                            std::numeric_limits<float>::denorm_min(),
+                            -std::numeric_limits<float>::denorm_min(),
+                            1.0f,
+                            3.0f,
+                            std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN()};
+  const int k = kind(rng);
+  if (k < 3) return specials[std::uniform_int_distribution<int>(0, 10)(rng)];
+  if (k < 8) return std::ldexp(unit(rng), exponent(rng));
+  // Random bit patterns cover every finite single, subnormals included.
+  uint32_t bits = std::uniform_int_distribution<uint32_t>()(rng);
+  if ((bits & 0x7F800000u) == 0x7F800000u) bits &= ~0x00800000u;
+  float v;
+  std::memcpy(&v, &bits, sizeof v);
+  return v;
+}
+
+}  // namespace
+
+TEST(ComputeArithmetic, EqualsTheExtendedPrecisionRuleBitForBit) {
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 60; ++round) {
+    const int cols = 1 + static_cast<int>(rng() % 23);
+    const int rows = 1 + static_cast<int>(rng() % 17);
+    std::vector<float> va(static_cast<size_t>(rows) * cols), vb(va.size());
+    // Most rounds are all finite and small enough to succeed; the rest fail somewhere.
+    const bool wild = round % 3 == 0;
+    std::uniform_real_distribution<float> tame(-1000.0f, 1000.0f);
+    for (size_t i = 0; i < va.size(); ++i) {
+      va[i] = wild ? AwkwardValue(rng) : tame(rng);
+      vb[i] = wild ? AwkwardValue(rng) : tame(rng);
+    }
+    auto a = MakePicture(cols, rows, va);
+    auto b = MakePicture(cols, rows, vb);
+    for (const char* edit : {" +", " -", " *", " /", "+-*/", "/*"}) {
+      std::vector<float> expected;
+      int failures = 0;
+      ReferenceArithmetic(*a, *b, edit, expected, failures);
+      Arith t;
+      const TArithOutcome out = t.Run(a.get(), b.get(), edit);
+      EXPECT_EQ(out.Status, failures > 0 ? TArithStatus::CalculationError : TArithStatus::Computed);
+      EXPECT_EQ(t.msg.shown.size(), static_cast<size_t>(failures));
+      for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_TRUE(SameBits(t.Result.Data()[i], expected[i]))
+            << "round " << round << " edit '" << edit << "' cell " << i << ": "
+            << t.Result.Data()[i] << " instead of " << expected[i];
+    }
+  }
 }
