@@ -694,9 +694,9 @@ void TMainForm::FontItemClick() {
 
 void TMainForm::CopyItemClick() {
   TMDIChild* child = CurrentImageWindow();
-  if (!child || child->ViewMetafile.isNull()) return;
+  if (!child || child->ViewMetafile().isNull()) return;
   QGuiApplication::clipboard()->setMimeData(
-      ComposedViewMimeData(child->ViewMetafile, child->ShownView(), child->windowTitle()));
+      ComposedViewMimeData(child->ViewMetafile(), child->ShownView(), child->windowTitle()));
 }
 
 void TMainForm::Print1Click() {

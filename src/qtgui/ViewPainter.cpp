@@ -9,6 +9,8 @@
 #include <QPen>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "image/NumberFormat.h"
 #include "image/TextEncoding.h"
@@ -141,12 +143,44 @@ QImage ComposedViewImage(TImageDoc& doc, const TViewOptions& options, int reques
   return img;
 }
 
+QImage WithFewColoursIndexed(const QImage& image) {
+  if (image.isNull() || image.format() == QImage::Format_Indexed8) return image;
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  // An open-addressed table of the colours met so far; 512 slots for at most 256
+  // colours keep every probe short.
+  constexpr uint32_t kSlots = 512;
+  constexpr uint32_t kEmpty = 0;  // RGB32 pixels always have alpha 0xFF, so never 0
+  std::array<uint32_t, kSlots> key{};
+  std::array<uint8_t, kSlots> index{};
+  QList<QRgb> table;
+  QImage out(rgb.size(), QImage::Format_Indexed8);
+  for (int y = 0; y < rgb.height(); ++y) {
+    const auto* src = reinterpret_cast<const uint32_t*>(rgb.constScanLine(y));
+    uchar* dst = out.scanLine(y);
+    for (int x = 0; x < rgb.width(); ++x) {
+      const uint32_t c = src[x] | 0xFF000000u;
+      uint32_t h = (c * 2654435761u) >> 23;  // 9 bits
+      while (key[h] != kEmpty && key[h] != c) h = (h + 1) & (kSlots - 1);
+      if (key[h] == kEmpty) {
+        if (table.size() == 256) return image;  // too many colours: keep 32 bits
+        key[h] = c;
+        index[h] = static_cast<uint8_t>(table.size());
+        table.push_back(c);
+      }
+      dst[x] = index[h];
+    }
+  }
+  out.setColorTable(table);
+  return out;
+}
+
 bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& options,
                        int requestedW, int requestedH, const QFont& font, char sep,
                        QString* error) {
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix == "png") {
-    const QImage img = ComposedViewImage(doc, options, requestedW, requestedH, font, sep);
+    const QImage img =
+        WithFewColoursIndexed(ComposedViewImage(doc, options, requestedW, requestedH, font, sep));
     if (img.save(path, "PNG")) return true;
     if (error) *error = "Cannot write " + path;
     return false;

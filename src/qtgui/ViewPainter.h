@@ -47,7 +47,13 @@ void DrawXYScale(QPainter& painter, const TImageDoc& doc, int side, char sep);
 QImage ComposedViewImage(TImageDoc& doc, const TViewOptions& options, int requestedW,
                          int requestedH, const QFont& font, char sep);
 
-// Writes the composed view as PNG (".png") or SVG (".svg", case ignored). False with
+// The same image with a colour table when it holds at most 256 colours (every pixel
+// keeps its exact colour), otherwise `image` itself. Such a PNG is written several
+// times faster and smaller than one of 32-bit pixels.
+QImage WithFewColoursIndexed(const QImage& image);
+
+// Writes the composed view as PNG (".png", 8-bit with a colour table when it has at
+// most 256 colours) or SVG (".svg", case ignored). False with
 // `error` set when the suffix is neither or the file cannot be written.
 bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& options,
                        int requestedW, int requestedH, const QFont& font, char sep, QString* error);

@@ -211,7 +211,8 @@ void TMDIChild::FormCreate() {
   ScanInfoMemo->hide();
   ScanInfoMemo->resize(800, ScanInfoMemo->height());
 
-  ViewMetafile = QPicture();
+  viewMetafile_ = QPicture();
+  metafileStale_ = false;
 
   auto read = [this](const char* key) {
     return settings_ ? settings_->ReadBool(settings::kScale, key, false) : false;
@@ -272,6 +273,25 @@ QSize TMDIChild::sizeHint() const {
   return QSize(natural.Width + frame.width(), natural.Height + frame.height());
 }
 
+const QPicture& TMDIChild::ViewMetafile() {
+  if (metafileStale_) {
+    viewMetafile_ = QPicture();
+    if (lastView_.Drawn) {
+      TViewOptions options;
+      options.ZScale = lastView_.ZScale;
+      options.ZeroMax = lastView_.ZeroMax;
+      options.XYLabel = lastView_.XYLabel;
+      options.FontColor = lastView_.FontColor;
+      PaintComposedView(viewMetafile_, doc_, options, lastView_.ClientW, lastView_.ClientH,
+                        lastView_.OuterW, lastView_.OuterH, lastView_.Font,
+                        doc_.Msgs().DecimalSeparator());
+      viewMetafile_.setBoundingRect(QRect(0, 0, lastView_.ClientW, lastView_.ClientH));
+    }
+    metafileStale_ = false;
+  }
+  return viewMetafile_;
+}
+
 QSize TMDIChild::ClientSize() const {
   return client_->size();
 }
@@ -318,21 +338,21 @@ void TMDIChild::ComposeView() {
   options.XYLabel = XYScalingLabelItem->isChecked();
   options.FontColor = fontColor_;
 
+  // Drawn straight onto the shown bitmap; the vector picture of the same drawing
+  // is recorded only when it is asked for.
   int side = 0;
-  ViewMetafile = QPicture();
-  if (cw > 0 && ch > 0) {
-    side = PaintComposedView(ViewMetafile, doc_, options, cw, ch, outerW, outerH, font(),
-                             doc_.Msgs().DecimalSeparator());
-    ViewMetafile.setBoundingRect(QRect(0, 0, cw, ch));
-  }
-  Image2->setFixedWidth(std::max(0, outerW - side - 2 * border));
-
   QImage view(std::max(cw, 1), std::max(ch, 1), QImage::Format_RGB32);
   view.fill(Qt::white);
   if (cw > 0 && ch > 0) {
     QPainter painter(&view);
-    painter.drawPicture(0, 0, ViewMetafile);
+    side = PaintComposedView(painter, doc_, options, cw, ch, outerW, outerH, font(),
+                             doc_.Msgs().DecimalSeparator());
   }
+  lastView_ = {cw > 0 && ch > 0, cw,     ch,        outerW, outerH, options.ZScale, options.ZeroMax,
+               options.XYLabel,  font(), fontColor_};
+  metafileStale_ = true;
+  Image2->setFixedWidth(std::max(0, outerW - side - 2 * border));
+
   Image3->setPixmap(QPixmap::fromImage(view));
   Image3->resize(view.size());
   LayoutControls();

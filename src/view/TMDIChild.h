@@ -35,8 +35,11 @@ class TMDIChild : public QMdiSubWindow {
   const TImageDoc& Doc() const { return doc_; }
   int Index() const { return doc_.Index; }
 
-  // The composed view as last drawn (image, colour bar, labels, scale bar).
-  QPicture ViewMetafile;
+  // The composed view as last drawn (image, colour bar, labels, scale bar) as a
+  // vector picture. It is recorded when asked for (Copy), not at every drawing: a
+  // recorded picture stores the image compressed and the window would pay for that
+  // on every open and resize. Empty while nothing has been drawn.
+  const QPicture& ViewMetafile();
 
   // Controls.
   QLabel* Image1 = nullptr;   // hidden: the rendered 8-bit bitmap
@@ -137,8 +140,20 @@ class TMDIChild : public QMdiSubWindow {
   void ShowInfoText();
   void WriteScale(const char* key, bool value);
 
+  // What the last composition drew with, so the picture can be recorded later.
+  struct TLastView {
+    bool Drawn = false;
+    int ClientW = 0, ClientH = 0, OuterW = 0, OuterH = 0;
+    bool ZScale = false, ZeroMax = false, XYLabel = false;
+    QFont Font;
+    QColor FontColor;
+  };
+
   TImageDoc doc_;
   TIniFile* settings_;
+  TLastView lastView_;
+  QPicture viewMetafile_;
+  bool metafileStale_ = true;
   QList<QPointer<QWidget>> toolWindows_;
   QColor fontColor_ = Qt::black;
   QWidget* client_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -262,7 +263,7 @@ class TestMDIChild : public QObject {
     c->zscalingItem->trigger();  // 450 x 300, already 3 : 2
     QCOMPARE(c->ClientSize(), QSize(450, 300));
     QCOMPARE(c->Image3->pixmap().size(), QSize(450, 300));
-    QCOMPARE(c->ViewMetafile.boundingRect(), QRect(0, 0, 450, 300));
+    QCOMPARE(c->ViewMetafile().boundingRect(), QRect(0, 0, 450, 300));
     // Side = min(300, round(450 * 0.7)) = 300; Image2 takes the rest of the width.
     QCOMPARE(c->Image2->width(), 150);
 
@@ -279,6 +280,36 @@ class TestMDIChild : public QObject {
     QCOMPARE(c->ClientSize(), QSize(399, 266));
   }
 
+  void theRecordedPictureDrawsWhatTheWindowShows() {
+    TMDIChild* c = NewChild(nullptr);
+    FillPicture(c);
+    c->zscalingItem->trigger();
+    c->XYScalingLabelItem->trigger();
+    c->SetClientSize(450, 300);
+    c->UpdateImage();
+    const QImage shown = c->ShownView().convertToFormat(QImage::Format_RGB32);
+    QImage played(shown.size(), QImage::Format_RGB32);
+    played.fill(Qt::white);
+    {
+      QPainter p(&played);
+      p.drawPicture(0, 0, c->ViewMetafile());
+    }
+    QCOMPARE(played, shown);
+    // A later composition (the font changed) is what the next recording holds.
+    QFont big = c->font();
+    big.setPointSize(big.pointSize() + 6);
+    c->SetWindowFont(big);
+    c->ComposeView();
+    const QImage again = c->ShownView().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(again != shown);
+    played.fill(Qt::white);
+    {
+      QPainter p(&played);
+      p.drawPicture(0, 0, c->ViewMetafile());
+    }
+    QCOMPARE(played, again);
+  }
+
   void updateImageNeedsAMatrix() {
     TMDIChild* c = NewChild(nullptr);
     c->UpdateImage();  // no picture at all
@@ -290,7 +321,7 @@ class TestMDIChild : public QObject {
     QVERIFY(!c->Doc().HasImage());
     c->UpdateImage();
     QVERIFY(c->Image3->pixmap().isNull());
-    QVERIFY(c->ViewMetafile.isNull());
+    QVERIFY(c->ViewMetafile().isNull());
 
     FillPicture(c);
     c->UpdateImage();
@@ -298,7 +329,7 @@ class TestMDIChild : public QObject {
     QCOMPARE(c->Doc().MaxText, std::string("15.000"));
     QCOMPARE(c->Image1->pixmap().size(), QSize(4, 4));
     QCOMPARE(c->Image3->pixmap().size(), c->ClientSize());
-    QVERIFY(!c->ViewMetafile.isNull());
+    QVERIFY(!c->ViewMetafile().isNull());
   }
 
   void initWindowNamesTheWindow() {

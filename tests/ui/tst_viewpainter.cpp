@@ -265,6 +265,49 @@ class TestViewPainter : public QObject {
     QCOMPARE(bi.pixelIndex(0, 0), 255);  // top line: the last row
     QCOMPARE(bi.color(255) & 0xFFFFFF, PaletteColour(255));
   }
+
+  void aViewOfFewColoursIsWrittenWithAColourTableAndTheSamePixels() {
+    QTemporaryDir dir;
+    auto doc = MakeDoc();
+    TViewOptions plain;  // the image alone: only colours of the colour table
+    const QString png = dir.filePath("plain.png");
+    QString error;
+    QVERIFY(WriteComposedView(png, *doc, plain, 300, 300, TestFont(), '.', &error));
+    const QImage back(png);
+    QCOMPARE(back.format(), QImage::Format_Indexed8);
+    const QImage shown = ComposedViewImage(*doc, plain, 300, 300, TestFont(), '.');
+    QCOMPARE(back.convertToFormat(QImage::Format_RGB32),
+             shown.convertToFormat(QImage::Format_RGB32));
+  }
+
+  void indexingKeepsEveryColourAndGivesUpBeyond256() {
+    // 256 colours: indexed, every pixel the same colour as before.
+    QImage many(16, 16, QImage::Format_RGB32);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) many.setPixel(x, y, qRgb(x * 16, y * 16, (x * y) % 256));
+    const QImage indexed = WithFewColoursIndexed(many);
+    QCOMPARE(indexed.format(), QImage::Format_Indexed8);
+    QCOMPARE(indexed.colorCount(), 256);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) QCOMPARE(indexed.pixel(x, y), many.pixel(x, y));
+
+    // One colour more: the image stays as it is.
+    QImage tooMany(17, 16, QImage::Format_RGB32);
+    tooMany.fill(Qt::white);
+    tooMany.setPixel(0, 0, qRgb(1, 2, 3));
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) tooMany.setPixel(x + 1, y, many.pixel(x, y));
+    QCOMPARE(WithFewColoursIndexed(tooMany).format(), QImage::Format_RGB32);
+
+    // A single colour, and colours that collide in the table, come through.
+    QImage flat(5, 3, QImage::Format_RGB32);
+    flat.fill(qRgb(10, 20, 30));
+    flat.setPixel(4, 2, qRgb(30, 20, 10));
+    const QImage two = WithFewColoursIndexed(flat);
+    QCOMPARE(two.colorCount(), 2);
+    QCOMPARE(two.pixel(0, 0), qRgb(10, 20, 30));
+    QCOMPARE(two.pixel(4, 2), qRgb(30, 20, 10));
+  }
 };
 
 QTEST_MAIN(TestViewPainter)
