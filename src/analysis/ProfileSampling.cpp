@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "analysis/WindowMeans.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -25,39 +27,25 @@ inline int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
   return v < lo ? lo : (v > hi ? hi : v);
 }
 
-// sum[x] += src[x] for x < n: independent single-precision additions, four at a time.
-void AddRow(float* sum, const float* src, int32_t n) {
-  int32_t x = 0;
-#if defined(__SSE2__)
-  for (; x + 4 <= n; x += 4)
-    _mm_storeu_ps(sum + x, _mm_add_ps(_mm_loadu_ps(sum + x), _mm_loadu_ps(src + x)));
-#endif
-  for (; x < n; ++x) sum[x] = sum[x] + src[x];
-}
-
-void DivideRow(float* out, const float* sum, int32_t n, int32_t width) {
-  const float w = static_cast<float>(width);
-  for (int32_t x = 0; x < n; ++x) out[x] = sum[x] / w;
-}
-
-// Runs work(from, to) over the rows 0 ... rows - 1, split between the calling thread and
-// a second one when the work (`cost` additions) is large enough to pay for a thread.
-// Every row is computed by exactly one of them, so the results do not depend on the split.
+// Runs work(from, to) over the lines 0 ... count - 1 (rows or columns of the result),
+// split between the calling thread and a second one when the work (`cost` additions) is
+// large enough to pay for a thread. Every line is computed by exactly one of them, so the
+// results do not depend on the split.
 template <typename Work>
-void ShareRows(int32_t rows, int64_t cost, const Work& work) {
-  const bool share = cost > 2000000 && rows > 1 && std::thread::hardware_concurrency() > 1;
+void ShareLines(int32_t count, int64_t cost, const Work& work) {
+  const bool share = cost > 2000000 && count > 1 && std::thread::hardware_concurrency() > 1;
   if (share) {
-    const int32_t half = rows / 2;
+    const int32_t half = count / 2;
     try {
-      std::thread helper([&] { work(half, rows); });
+      std::thread helper([&] { work(half, count); });
       work(0, half);
       helper.join();
       return;
     } catch (const std::system_error&) {
-      // no thread to be had: the calling thread does all rows below
+      // no thread to be had: the calling thread does all lines below
     }
   }
-  work(0, rows);
+  work(0, count);
 }
 
 // A display row t outside 0 ... R - 1 folded back into the image: above the top the
@@ -320,15 +308,25 @@ void AverageRows(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
   K.SetSize(C, R);
   if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
   const int32_t W = LimitAverageWidth(TProfileMode::Row, width, R, C);
-  ShareRows(R, static_cast<int64_t>(R) * C * W, [&](int32_t from, int32_t to) {
-    std::vector<float> sum(static_cast<size_t>(C));
-    for (int32_t r = from; r < to; ++r) {
-      std::fill(sum.begin(), sum.end(), 0.0f);
-      for (int32_t k = 0; k < W; ++k) {
-        const int32_t t = FoldDisplayRow(r - W / 2 + k, R);
-        AddRow(sum.data(), picture.RowTable[R - 1 - t], C);
-      }
-      DivideRow(K.Row(r), sum.data(), C, W);
+  // The rows of every window in one sequence: display row r averages the stored rows
+  // window[r ... r + W - 1].
+  std::vector<const float*> window(static_cast<size_t>(R) + W - 1);
+  for (int32_t i = 0; i < R + W - 1; ++i)
+    window[i] = picture.RowTable[R - 1 - FoldDisplayRow(i - W / 2, R)];
+  const TWindowKernel kernel = WidestWindowKernel();
+  // Column by column: the column's values down the whole window sequence are gathered
+  // into one short row, in which the k-th terms of all R windows lie side by side (the
+  // row shifted by k), so the window means run over neighbouring singles like those of
+  // the column average; the R means are then written down the column of K.
+  ShareLines(C, static_cast<int64_t>(R) * C * W, [&](int32_t from, int32_t to) {
+    std::vector<float> ext(static_cast<size_t>(R) + W - 1);
+    std::vector<float> means(static_cast<size_t>(R));
+    std::vector<const float*> shifted(static_cast<size_t>(W));
+    for (int32_t k = 0; k < W; ++k) shifted[k] = ext.data() + k;
+    for (int32_t x = from; x < to; ++x) {
+      for (int32_t i = 0; i < R + W - 1; ++i) ext[i] = window[i][x];
+      WindowMeans(kernel, shifted.data(), W, 0, R, means.data());
+      for (int32_t r = 0; r < R; ++r) K.Row(r)[x] = means[r];
     }
   });
 }
@@ -339,11 +337,14 @@ void AverageColumns(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
   K.SetSize(C, R);
   if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
   const int32_t W = LimitAverageWidth(TProfileMode::Column, width, R, C);
-  ShareRows(R, static_cast<int64_t>(R) * C * W, [&](int32_t from, int32_t to) {
+  const TWindowKernel kernel = WidestWindowKernel();
+  ShareLines(R, static_cast<int64_t>(R) * C * W, [&](int32_t from, int32_t to) {
     // The window of column x is ext[x ... x + W - 1] with ext[i] the column
-    // |i - W div 2| (the last column at or beyond the right edge).
-    std::vector<float> ext(static_cast<size_t>(C + W - 1));
-    std::vector<float> sum(static_cast<size_t>(C));
+    // |i - W div 2| (the last column at or beyond the right edge): the k-th terms of all
+    // windows are the row ext shifted by k.
+    std::vector<float> ext(static_cast<size_t>(C) + W - 1);
+    std::vector<const float*> shifted(static_cast<size_t>(W));
+    for (int32_t k = 0; k < W; ++k) shifted[k] = ext.data() + k;
     for (int32_t r = from; r < to; ++r) {
       const float* src = picture.RowTable[R - 1 - r];
       for (int32_t i = 0; i < C + W - 1; ++i) {
@@ -351,9 +352,7 @@ void AverageColumns(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
         if (c >= C) c = C - 1;
         ext[i] = src[c];
       }
-      std::fill(sum.begin(), sum.end(), 0.0f);
-      for (int32_t k = 0; k < W; ++k) AddRow(sum.data(), ext.data() + k, C);
-      DivideRow(K.Row(r), sum.data(), C, W);
+      WindowMeans(kernel, shifted.data(), W, 0, C, K.Row(r));
     }
   });
 }
