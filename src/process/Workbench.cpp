@@ -7,7 +7,7 @@
 
 #include "image/NumberFormat.h"
 #include "process/NeighbourFilters.h"
-#include "process/ZoomCrop.h"
+#include "process/WorkbenchFft.h"
 
 namespace {
 
@@ -54,14 +54,9 @@ TDoOutcome DoLeveling(TWorkbench& w, Progress&) {
                                                                                : TDoOutcome::Done;
 }
 
-// --- mode 8: take over of a crop ---------------------------------------------------------
-
-void TakeOverZoom(TWorkbench& w) {
-  TakeOverCrop(*w.SourcePicture, *w.WorkPicture);
-}
-
-// The modes. The histogram (5), FFT (6), zoom (8) and sphere (9) operations are the rows'
-// hooks to fill; until then their "do" beeps. See Workbench.h for the columns.
+// The modes; the histogram (5), FFT (6) and zoom (8) steps are in WorkbenchFft. The sphere
+// (9) operation is its row's hook to fill; until then its "do" beeps. See Workbench.h for
+// the columns.
 const TWorkbenchMode kModes[] = {
     {0, "LowPass of ", TFilterPanel::Panel3, TImage2Mouse::None, nullptr, nullptr, DoFilter,
      nullptr, nullptr},
@@ -73,13 +68,13 @@ const TWorkbenchMode kModes[] = {
      nullptr},
     {4, "Bad points removal of ", TFilterPanel::Panel2, TImage2Mouse::None, kKeyEdit2, nullptr,
      DoBadPoints, nullptr, nullptr},
-    {5, "Histogram of ", TFilterPanel::Panel4, TImage2Mouse::None, nullptr, nullptr, nullptr,
-     nullptr, nullptr},
-    {6, "FFT of ", TFilterPanel::Panel5, TImage2Mouse::None, nullptr, nullptr, nullptr, nullptr,
+    {5, "Histogram of ", TFilterPanel::Panel4, TImage2Mouse::None, nullptr, OpenHistogram,
+     DoHistogram, UndoHistogram, nullptr},
+    {6, "FFT of ", TFilterPanel::Panel5, TImage2Mouse::None, nullptr, nullptr, DoFft, nullptr,
      nullptr},
     {7, "Slop of ", TFilterPanel::Panel6, TImage2Mouse::Slop3D, nullptr, OpenLeveling, DoLeveling,
      nullptr, nullptr},
-    {8, "Zoom of ", TFilterPanel::Panel7, TImage2Mouse::Zoom, nullptr, nullptr, nullptr, nullptr,
+    {8, "Zoom of ", TFilterPanel::Panel7, TImage2Mouse::Zoom, nullptr, nullptr, DoZoom, nullptr,
      TakeOverZoom},
     {9, "Spherefilter ", TFilterPanel::Panel7, TImage2Mouse::None, kKeyKugel, nullptr, nullptr,
      nullptr, nullptr},
