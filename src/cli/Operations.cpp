@@ -4,6 +4,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
+#include "cli/OpsFft.h"
 #include "cli/OpsPalette.h"
 #include "cli/OpsWorkbench.h"
 #include "formats/OpenFile.h"
@@ -143,6 +144,9 @@ const std::vector<TCliOpRow>& CliOperationTable() {
       {"rescale", TCliOpArgs::Required, false, ParseRescale},
       {"arith", TCliOpArgs::Required, false, ParseArith},
       {"palette", TCliOpArgs::Required, false, ParsePaletteOp},
+      {"fft", TCliOpArgs::Optional, true, ParseFftOp},
+      {"clip", TCliOpArgs::Required, true, ParseClipOp},
+      {"crop", TCliOpArgs::Required, true, ParseCropOp},
   };
   return table;
 }
