@@ -20,6 +20,20 @@ std::array<TPixel, 5> ZoomOutline(const TZoomSquare& z) {
           TPixel{z.ZoomX2, z.ZoomY1}, TPixel{z.ZoomX1, z.ZoomY1}};
 }
 
+std::vector<TPixel> ZoomOutlinePixels(const TZoomSquare& z) {
+  const std::array<TPixel, 5> corners = ZoomOutline(z);
+  std::vector<TPixel> pixels;
+  for (size_t side = 0; side < 4; ++side) {
+    // The sides run along one axis only; the end point is left out.
+    TPixel p = corners[side];
+    const TPixel end = corners[side + 1];
+    const int32_t dx = end.X > p.X ? 1 : (end.X < p.X ? -1 : 0);
+    const int32_t dy = end.Y > p.Y ? 1 : (end.Y < p.Y ? -1 : 0);
+    for (; !(p == end); p.X += dx, p.Y += dy) pixels.push_back(p);
+  }
+  return pixels;
+}
+
 std::string ZoomHint(int32_t px, int32_t py) {
   return "X= " + std::to_string(px) + "  Y= " + std::to_string(py);
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image/TVKMPicture.h"
 
@@ -33,6 +34,12 @@ void ZoomDragTo(TZoomSquare& z, int32_t px);
 // The closed outline (x1,y1), (x1,y2), (x2,y2), (x2,y1), (x1,y1), drawn with an
 // inverting pen so that drawing it twice erases it.
 std::array<TPixel, 5> ZoomOutline(const TZoomSquare& z);
+
+// The pixels an inverting pen changes when it draws that outline: each side from its
+// corner up to the next corner, leaving the next corner to the next side, so every
+// pixel of the outline is met once and drawing it twice restores the picture. A square
+// of no extent draws nothing. Pixels may lie outside the picture.
+std::vector<TPixel> ZoomOutlinePixels(const TZoomSquare& z);
 
 // The status-bar hint while the pointer moves over the result image.
 std::string ZoomHint(int32_t px, int32_t py);

@@ -44,6 +44,35 @@ TEST(ZoomCrop, TheSquareFollowsTheHorizontalDragOnly) {
   EXPECT_EQ(ZoomHint(17, 203), "X= 17  Y= 203");
 }
 
+TEST(ZoomCrop, TheOutlineMeetsEveryPixelOnceSoDrawingItTwiceErasesIt) {
+  // A 3 x 3 square from (1, 1): its border is the 12 pixels of the 4 x 4 block
+  // 1..4 x 1..4 minus the inner 2 x 2, each once, in drawing order from (1, 1) down.
+  TZoomSquare z{1, 1, 4, 4};
+  std::vector<TPixel> px = ZoomOutlinePixels(z);
+  ASSERT_EQ(px.size(), 12u);
+  EXPECT_EQ(px[0], (TPixel{1, 1}));
+  EXPECT_EQ(px[3], (TPixel{1, 4}));
+  EXPECT_EQ(px[6], (TPixel{4, 4}));
+  EXPECT_EQ(px[9], (TPixel{4, 1}));
+  int grid[6][6] = {};
+  for (const TPixel& p : px) ++grid[p.Y][p.X];
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 6; ++x) {
+      const bool border =
+          x >= 1 && x <= 4 && y >= 1 && y <= 4 && (x == 1 || x == 4 || y == 1 || y == 4);
+      EXPECT_EQ(grid[y][x], border ? 1 : 0) << x << "," << y;
+    }
+  // Dragged up and left: the same kind of border, the corners given backwards.
+  z = {3, 3, 1, 1};
+  px = ZoomOutlinePixels(z);
+  EXPECT_EQ(px.size(), 8u);
+  EXPECT_EQ(px[0], (TPixel{3, 3}));
+  EXPECT_EQ(px[2], (TPixel{3, 1}));
+  // A click: nothing drawn, so nothing left behind by the erasing draw either.
+  z = {5, 7, 5, 7};
+  EXPECT_TRUE(ZoomOutlinePixels(z).empty());
+}
+
 TEST(ZoomCrop, CropsTheSquareAsSeenOnTheScreen) {
   TVKMPicture image, work;
   Grid(image);
