@@ -96,7 +96,6 @@ std::string CommandHelp(TCliCommand command) {
           "                        (0..174), then \"do\"\n"
           "  crop:X1,Y1,X2,Y2      Process > Zoom, the square's corners in picture pixels\n"
           "                        (y from the top), then \"do\"; scan ranges shrink with it\n"
-          "  An operation of the workbench takes \"*K\" at its end: \"do\" pressed K times.\n"
           "\n"
           "Outputs:\n"
           "  --ascii PATH          the ASCII export\n"

@@ -6,6 +6,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
+#include "cli/OpsWorkbench.h"
 #include "process/Histogram.h"
 #include "process/Workbench.h"
 #include "process/WorkbenchFft.h"
@@ -38,32 +39,13 @@ bool ReadInt(const std::string& s, bool negative, int digits, int& value) {
 
 }  // namespace
 
-bool RunWorkbench(TImageDoc& doc, int mode, int repeat, TCliOpContext& ctx,
-                  const std::function<void(TWorkbench&)>& prepare) {
-  TWorkbench w(ctx.Msgs);
-  if (!w.OpenInMode(*doc.Picture, mode, TFilterSettings{})) return false;
-  prepare(w);
-  for (int press = 0; press < repeat; ++press) {
-    const TDoOutcome outcome = w.Do(ctx.Steps);
-    if (outcome == TDoOutcome::Refused) return false;
-    if (outcome == TDoOutcome::NotRendered && mode == kZoomMode) {
-      // The viewer just does nothing here; a script is told why its crop did not happen.
-      ctx.Msgs.Say("the square " + std::to_string(w.ZoomX1) + "," + std::to_string(w.ZoomY1) + "," +
-                   std::to_string(w.ZoomX2) + "," + std::to_string(w.ZoomY2) +
-                   " holds no pixel of the image; nothing cropped");
-      return false;
-    }
-  }
-  w.TakeOver();
-  return true;
-}
-
 TCliApply ParseFftOp(const std::string& args, const std::string& text) {
   // "fft:" with nothing after the colon is no form of the operation.
   if (args.empty() ? text.rfind("fft:", 0) == 0 : args != "log") Malformed(text);
   const bool log = args == "log";
   return [log](TImageDoc& doc, int repeat, TCliOpContext& ctx) {
-    return RunWorkbench(doc, kFftMode, repeat, ctx, [log](TWorkbench& w) { w.CheckBoxLog = log; });
+    return RunWorkbenchOp(
+        doc, kFftMode, [log](TWorkbench& w, int) { w.CheckBoxLog = log; }, repeat, ctx);
   };
 }
 
@@ -78,13 +60,16 @@ TCliApply ParseClipOp(const std::string& args, const std::string& text) {
     ranges.emplace_back(a, b);
   }
   return [ranges](TImageDoc& doc, int repeat, TCliOpContext& ctx) {
-    return RunWorkbench(doc, kHistogramMode, repeat, ctx, [&ranges](TWorkbench& w) {
-      // Each range is one drag over the histogram: pressed at A, released at B.
+    const auto mark = [&ranges](TWorkbench& w, int press) {
+      // Each range is one drag over the histogram, pressed at A and released at B, before
+      // the first "do"; later presses find the histogram counted again without marks.
+      if (press > 0) return;
       for (const auto& [a, b] : ranges) {
         HistogramMouseDown(w.Histogram, a);
         HistogramMouseUp(w.Histogram, b);
       }
-    });
+    };
+    return RunWorkbenchOp(doc, kHistogramMode, mark, repeat, ctx);
   };
 }
 
@@ -96,6 +81,19 @@ TCliApply ParseCropOp(const std::string& args, const std::string& text) {
     if (!ReadInt(fields[static_cast<size_t>(i)], true, 6, c[i])) Malformed(text);
   const TZoomSquare z{c[0], c[1], c[2], c[3]};
   return [z](TImageDoc& doc, int repeat, TCliOpContext& ctx) {
-    return RunWorkbench(doc, kZoomMode, repeat, ctx, [z](TWorkbench& w) { SetZoomSquare(w, z); });
+    // The viewer just does nothing with such a square; a script is told that its crop
+    // did not happen.
+    if (ZoomCropArea(z, doc.Picture->Columns, doc.Picture->Rows).Empty()) {
+      ctx.Msgs.Say("the square " + std::to_string(z.ZoomX1) + "," + std::to_string(z.ZoomY1) + "," +
+                   std::to_string(z.ZoomX2) + "," + std::to_string(z.ZoomY2) +
+                   " holds no pixel of the image; nothing cropped");
+      return false;
+    }
+    return RunWorkbenchOp(
+        doc, kZoomMode,
+        [z](TWorkbench& w, int press) {
+          if (press == 0) SetZoomSquare(w, z);
+        },
+        repeat, ctx);
   };
 }

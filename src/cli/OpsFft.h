@@ -3,19 +3,9 @@
 // mode, "do" pressed (K times with "*K"), then "take over".
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "cli/Operations.h"
-
-class TWorkbench;
-
-// Opens a workbench on the image in `mode` (with the settings of an empty settings
-// file), lets `prepare` set its controls as the user would before the first press,
-// presses "do" `repeat` times and then "take over". False when a press was refused or
-// did nothing; the reason has been said.
-bool RunWorkbench(TImageDoc& doc, int mode, int repeat, TCliOpContext& ctx,
-                  const std::function<void(TWorkbench&)>& prepare);
 
 // fft (no arguments) or fft:log.
 TCliApply ParseFftOp(const std::string& args, const std::string& text);

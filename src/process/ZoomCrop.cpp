@@ -38,23 +38,31 @@ std::string ZoomHint(int32_t px, int32_t py) {
   return "X= " + std::to_string(px) + "  Y= " + std::to_string(py);
 }
 
+TCropArea ZoomCropArea(TZoomSquare z, int32_t columns, int32_t rows) {
+  if (z.ZoomX2 < z.ZoomX1) std::swap(z.ZoomX1, z.ZoomX2);
+  if (z.ZoomY2 < z.ZoomY1) std::swap(z.ZoomY1, z.ZoomY2);
+  // The pointer may leave the result image while dragging, and the square's height
+  // follows its width, so a corner can lie outside the picture: only the part of
+  // the square inside the picture is taken, rather than values that do not exist.
+  const int32_t x1 = std::max(z.ZoomX1, 0), x2 = std::min(z.ZoomX2, columns);
+  const int32_t y1 = std::max(z.ZoomY1, 0), y2 = std::min(z.ZoomY2, rows);
+  if (x1 >= x2 || y1 >= y2) return {};
+  return {x1, y1, x2 - x1, y2 - y1};
+}
+
 bool CropToSquare(const TVKMPicture& source, TZoomSquare& z, TVKMPicture& work) {
   if (z.ZoomX2 < z.ZoomX1) std::swap(z.ZoomX1, z.ZoomX2);
   if (z.ZoomY2 < z.ZoomY1) std::swap(z.ZoomY1, z.ZoomY2);
   if (!source.HasMatrix()) return false;
-  // The pointer may leave the result image while dragging, and the square's height
-  // follows its width, so a corner can lie outside the picture: only the part of
-  // the square inside the picture is taken, rather than values that do not exist.
-  const int32_t x1 = std::max(z.ZoomX1, 0), x2 = std::min(z.ZoomX2, source.Columns);
-  const int32_t y1 = std::max(z.ZoomY1, 0), y2 = std::min(z.ZoomY2, source.Rows);
-  if (x1 >= x2 || y1 >= y2) return false;
-  const int32_t w = x2 - x1, h = y2 - y1;
+  const TCropArea a = ZoomCropArea(z, source.Columns, source.Rows);
+  if (a.Empty()) return false;
   // `work` may be `source`'s own crop of an earlier "do", never `source` itself.
-  work.SetSize(w, h);
+  work.SetSize(a.W, a.H);
   if (!work.HasMatrix()) return false;
-  for (int32_t r = 0; r < h; ++r)
-    std::memcpy(work.RowTable[r], source.RowTable[source.Rows - y2 + r] + x1,
-                static_cast<size_t>(w) * sizeof(float));
+  const int32_t first = source.Rows - (a.Y + a.H);  // the matrix row of the lowest line
+  for (int32_t r = 0; r < a.H; ++r)
+    std::memcpy(work.RowTable[r], source.RowTable[first + r] + a.X,
+                static_cast<size_t>(a.W) * sizeof(float));
   return true;
 }
 

@@ -44,6 +44,15 @@ std::vector<TPixel> ZoomOutlinePixels(const TZoomSquare& z);
 // The status-bar hint while the pointer moves over the result image.
 std::string ZoomHint(int32_t px, int32_t py);
 
+// The part of a square (corners in any order) that lies inside a picture of that
+// size, in picture pixels: columns X .. X + W - 1, bitmap lines Y .. Y + H - 1. W and H
+// are 0 when nothing of the square lies inside.
+struct TCropArea {
+  int32_t X = 0, Y = 0, W = 0, H = 0;
+  bool Empty() const { return W <= 0 || H <= 0; }
+};
+TCropArea ZoomCropArea(TZoomSquare z, int32_t columns, int32_t rows);
+
 // "do": puts the square in order (swaps the corners of each axis that run
 // backwards), then copies the square of `source` into `work`, resized to it:
 // work(r, c) := source(source rows - ZoomY2 + r, ZoomX1 + c), so bitmap lines
