@@ -305,6 +305,13 @@ void TMainForm::CreateMenus() {
   connect(CopyItem, &QAction::triggered, this, &TMainForm::CopyItemClick);
   connect(Print1, &QAction::triggered, this, &TMainForm::Print1Click);
   connect(PaletteItem, &QAction::triggered, this, [this] { PaletteItemClick(*this); });
+  connect(LowPassItem, &QAction::triggered, this, [this] { LowPassItemClick(*this); });
+  connect(NoiseItem, &QAction::triggered, this, [this] { NoiseItemClick(*this); });
+  connect(HistogramItem, &QAction::triggered, this, [this] { HistogramItemClick(*this); });
+  connect(FFTItem, &QAction::triggered, this, [this] { FFTItemClick(*this); });
+  connect(SlopeItem, &QAction::triggered, this, [this] { SlopeItemClick(*this); });
+  connect(Zoom1, &QAction::triggered, this, [this] { Zoom1Click(*this); });
+  connect(Shere1, &QAction::triggered, this, [this] { Shere1Click(*this); });
 }
 
 void TMainForm::CreateSpeedButtons(QWidget* panel) {

@@ -10,6 +10,7 @@
 #include "app/TMainForm.h"
 #include "app/WindowArrangement.h"
 #include "palette/ui/TPaletteForm.h"
+#include "process/ui/TFilterForm.h"
 #include "view/TMDIChild.h"
 
 TMDIChild* ToolTargetWindow(const TMainForm& main, TToolTarget target) {
@@ -87,4 +88,53 @@ QMdiSubWindow* OpenSimple3D(TMainForm& main) {
     form->SetPicture(image.Doc().Picture.get());
     return form;
   });
+}
+
+QMdiSubWindow* OpenWorkbench(TMainForm& main, int mode) {
+  const bool current = mode == 0 || mode == 4 || mode == 6;
+  QMdiSubWindow* tool = OpenToolChild(
+      main, current ? TToolTarget::CurrentImage : TToolTarget::ActiveImage,
+      [&main, mode](TMDIChild& image) -> QMdiSubWindow* {
+        auto* form = new TFilterForm(main.Settings(), main.Msgs(), [&main] {
+          // Closing the workbench redraws the current image window, so a result that was
+          // taken over shows there.
+          QTimer::singleShot(0, &main, &TMainForm::RefreshItemClick);
+        });
+        if (!form->OpenInMode(image.Doc().Picture.get(), mode)) {
+          delete form;
+          return nullptr;
+        }
+        form->setWindowTitle(QString::fromStdString(WorkbenchCaption(mode, image.Doc().Caption)));
+        return form;
+      });
+  if (tool) tool->showMaximized();
+  return tool;
+}
+
+QMdiSubWindow* LowPassItemClick(TMainForm& main) {
+  return OpenWorkbench(main, 0);
+}
+
+QMdiSubWindow* NoiseItemClick(TMainForm& main) {
+  return OpenWorkbench(main, 4);
+}
+
+QMdiSubWindow* HistogramItemClick(TMainForm& main) {
+  return OpenWorkbench(main, 5);
+}
+
+QMdiSubWindow* FFTItemClick(TMainForm& main) {
+  return OpenWorkbench(main, 6);
+}
+
+QMdiSubWindow* SlopeItemClick(TMainForm& main) {
+  return OpenWorkbench(main, 7);
+}
+
+QMdiSubWindow* Zoom1Click(TMainForm& main) {
+  return OpenWorkbench(main, 8);
+}
+
+QMdiSubWindow* Shere1Click(TMainForm& main) {
+  return OpenWorkbench(main, 9);
 }

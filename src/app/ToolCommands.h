@@ -40,6 +40,22 @@ QMdiSubWindow* OpenToolChild(TMainForm& main, TToolTarget target,
 QWidget* OpenToolOnTop(TMainForm& main, TToolTarget target,
                        const std::function<QWidget*(TMDIChild& image)>& make);
 
+// Process > Simple Filter (mode 0), Noise (4), Histogram (5), FFT (6), Leveling (7),
+// Zoom (8), Sphere (9): a processing workbench on the image window the command's guard
+// picks (Simple Filter, Noise and FFT: the current image window; the others only when
+// an image window is the active child), opened in the mode, maximised, captioned with
+// the mode's prefix and the image window's caption. Each use opens a further
+// workbench. Null when the guard finds no image window or the working copy cannot be
+// made.
+QMdiSubWindow* OpenWorkbench(TMainForm& main, int mode);
+QMdiSubWindow* LowPassItemClick(TMainForm& main);
+QMdiSubWindow* NoiseItemClick(TMainForm& main);
+QMdiSubWindow* HistogramItemClick(TMainForm& main);
+QMdiSubWindow* FFTItemClick(TMainForm& main);
+QMdiSubWindow* SlopeItemClick(TMainForm& main);
+QMdiSubWindow* Zoom1Click(TMainForm& main);
+QMdiSubWindow* Shere1Click(TMainForm& main);
+
 // View > Palette: a palette editor for the current image window, with its colours,
 // captioned "Choose Palette for " and the window's caption. Each use opens a further
 // editor. Returns it, or null without a current image window.

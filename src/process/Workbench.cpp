@@ -59,25 +59,25 @@ TDoOutcome DoLeveling(TWorkbench& w, Progress&) {
 // the columns.
 const TWorkbenchMode kModes[] = {
     {0, "LowPass of ", TFilterPanel::Panel3, TImage2Mouse::None, nullptr, nullptr, DoFilter,
-     nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr},
     {1, nullptr, TFilterPanel::Panel3, TImage2Mouse::None, nullptr, nullptr, DoFilter, nullptr,
-     nullptr},
+     nullptr, nullptr, nullptr},
     {2, nullptr, TFilterPanel::Panel3, TImage2Mouse::None, nullptr, nullptr, DoFilter, nullptr,
-     nullptr},
+     nullptr, nullptr, nullptr},
     {3, nullptr, TFilterPanel::Panel3, TImage2Mouse::None, nullptr, nullptr, DoFilter, nullptr,
-     nullptr},
+     nullptr, nullptr, nullptr},
     {4, "Bad points removal of ", TFilterPanel::Panel2, TImage2Mouse::None, kKeyEdit2, nullptr,
-     DoBadPoints, nullptr, nullptr},
+     DoBadPoints, nullptr, nullptr, nullptr, nullptr},
     {5, "Histogram of ", TFilterPanel::Panel4, TImage2Mouse::None, nullptr, OpenHistogram,
-     DoHistogram, UndoHistogram, nullptr},
+     DoHistogram, UndoHistogram, nullptr, nullptr, nullptr},
     {6, "FFT of ", TFilterPanel::Panel5, TImage2Mouse::None, nullptr, nullptr, DoFft, nullptr,
-     nullptr},
+     nullptr, nullptr, nullptr},
     {7, "Slop of ", TFilterPanel::Panel6, TImage2Mouse::Slop3D, nullptr, OpenLeveling, DoLeveling,
-     nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr},
     {8, "Zoom of ", TFilterPanel::Panel7, TImage2Mouse::Zoom, nullptr, nullptr, DoZoom, nullptr,
-     TakeOverZoom},
+     TakeOverZoom, nullptr, nullptr},
     {9, "Spherefilter ", TFilterPanel::Panel7, TImage2Mouse::None, kKeyKugel, nullptr, nullptr,
-     nullptr, nullptr},
+     nullptr, nullptr, nullptr, nullptr},
 };
 
 }  // namespace
@@ -145,10 +145,21 @@ void TWorkbench::Undo() {
     std::memcpy(WorkPicture->Data(), SourcePicture->Data(),
                 SourcePicture->ValueCount() * sizeof(float));
   SourcePicture->Render(Image1);
+  RadiusArcPixels = -1;
   Image2 = Image1;
   const TWorkbenchMode* row = ModeRow();
   if (row && row->Undo) row->Undo(*this);
   PointCount = 0;
+}
+
+void TWorkbench::RadiusEditEnter() {
+  const TWorkbenchMode* row = ModeRow();
+  if (row && row->EditEnter && WorkPicture && SourcePicture) row->EditEnter(*this);
+}
+
+void TWorkbench::RadioButton1Click() {
+  const TWorkbenchMode* row = ModeRow();
+  if (row && row->RadioClick && WorkPicture && SourcePicture) row->RadioClick(*this);
 }
 
 void TWorkbench::TakeOver() {
@@ -201,4 +212,17 @@ void TWorkbench::StoreSetting(const std::string& key, const std::string& text) {
 
 void TWorkbench::RenderWork() {
   if (WorkPicture && WorkPicture->HasMatrix()) WorkPicture->Render(Image2);
+}
+
+TFilterLayout FilterFormLayout(int clientWidth, int clientHeight, int panel1Height) {
+  constexpr int K = kFilterColumn;
+  TFilterLayout l;
+  l.Panel1 = {0, clientHeight - panel1Height, K, panel1Height};
+  l.Image1 = {0, 0, K, K};
+  l.ModePanel = {0, l.Image1.Height + 2, K, std::max(0, l.Panel1.Top - l.Image1.Height - 4)};
+  l.Image3 = {5, 5, kHistogramImageWidth, std::max(0, l.ModePanel.Height - 30)};
+  const int s = std::max(0, std::min(static_cast<int>(std::nearbyint((clientWidth - K) * 0.9)),
+                                     static_cast<int>(std::nearbyint(clientHeight * 0.9))));
+  l.Image2 = {(clientWidth - K - s) / 2 + K, (clientHeight - s) / 2, s, s};
+  return l;
 }

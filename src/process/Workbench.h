@@ -14,6 +14,7 @@
 #include "image/NumberEdit.h"
 #include "image/Progress.h"
 #include "image/TVKMPicture.h"
+#include "image/ViewGeometry.h"
 #include "process/Histogram.h"
 #include "process/Leveling.h"
 
@@ -67,6 +68,10 @@ struct TWorkbenchMode {
   void (*Undo)(TWorkbench&);
   // "take over" when the mode needs more than writing the values back (a crop).
   void (*TakeOver)(TWorkbench&);
+  // Enter in the mode's number edit (the radius): accept or reject its text.
+  void (*EditEnter)(TWorkbench&);
+  // A click on one of the mode's radio buttons (`LowpassRadio` holds the choice).
+  void (*RadioClick)(TWorkbench&);
 };
 
 // The row of `mode`, or nullptr for a mode outside 0..9.
@@ -116,6 +121,10 @@ class TWorkbench {
   bool LowpassRadio = true;  // "Lowpass" selected (else "Highpass")
   int SphereProgressPosition = 0;
   int SphereProgressMax = 0;
+  std::string RadiusHint;  // the radius edit's tool tip
+  // The radius previewed on Image1 as the lower half of a circle centred in the picture,
+  // in pixels of Image1's picture; -1: no preview. Image1 rendered afresh has none.
+  int64_t RadiusArcPixels = -1;
 
   // --- the buttons ----------------------------------------------------------------------
 
@@ -136,6 +145,12 @@ class TWorkbench {
   // and scales its scan ranges). The window closes afterwards. `Transformed` stays the
   // source's own.
   void TakeOver();
+
+  // Enter in the radius edit (the edit's text is in RadiusEdit.Text) and a click on a
+  // radio button (the choice is in LowpassRadio): the mode's own step; nothing in a mode
+  // without one.
+  void RadiusEditEnter();
+  void RadioButton1Click();
 
   // --- the pointer on Image2 ----------------------------------------------------------
 
@@ -172,3 +187,23 @@ class TWorkbench {
 // The caption a command gives the workbench it opens in `mode`: the mode's prefix and
 // the image window's caption (just the caption for a mode without command).
 std::string WorkbenchCaption(int mode, const std::string& imageCaption);
+
+// --- the window's layout ---------------------------------------------------------------
+
+// The width of the left column: the unprocessed image (a square), the mode's panel and
+// the buttons.
+inline constexpr int kFilterColumn = 185;
+// The histogram picture is one pixel per bin.
+inline constexpr int kHistogramImageWidth = 175;
+
+// Where the workbench window's parts go in a client area of `clientWidth` x
+// `clientHeight` whose button panel `Panel1` (bottom left, K wide) is `panel1Height`
+// high: `Image1` K x K at the top left; the mode's panel K wide between them, from 2
+// below Image1 to 2 above Panel1; the result `Image2` a square of side s = the smaller of
+// Round((client width - K) * 0.9) and Round(client height * 0.9), centred in the area
+// right of the column. In the histogram mode `Image3` is 175 wide and 30 less high than
+// its panel (placed 5 from the panel's left and top). No size is negative.
+struct TFilterLayout {
+  TViewRect Panel1, Image1, ModePanel, Image2, Image3;
+};
+TFilterLayout FilterFormLayout(int clientWidth, int clientHeight, int panel1Height);

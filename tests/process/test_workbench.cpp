@@ -343,3 +343,64 @@ TEST(Workbench, OnlyTheLevelingModeMarksPoints) {
   EXPECT_FALSE(w.MarkPoint({3, 3}, at));
   EXPECT_EQ(w.PointCount, 0);
 }
+
+TEST(Workbench, TheLayoutKeepsTheLeftColumnAndCentresTheResultSquare) {
+  // 800 x 578 with buttons 68 high: the column is 185 wide, the panel runs from 187 down
+  // to 4 above the buttons (510 - 185 - 4 = 321); the square is limited by the height:
+  // min(Round(615 * 0.9) = 554, Round(520.2) = 520) = 520, left 185 + 95 div 2 = 232,
+  // top 58 div 2 = 29.
+  TFilterLayout l = FilterFormLayout(800, 578, 68);
+  EXPECT_EQ(l.Image1.Left, 0);
+  EXPECT_EQ(l.Image1.Top, 0);
+  EXPECT_EQ(l.Image1.Width, 185);
+  EXPECT_EQ(l.Image1.Height, 185);
+  EXPECT_EQ(l.Panel1.Top, 510);
+  EXPECT_EQ(l.Panel1.Width, 185);
+  EXPECT_EQ(l.Panel1.Height, 68);
+  EXPECT_EQ(l.ModePanel.Left, 0);
+  EXPECT_EQ(l.ModePanel.Top, 187);
+  EXPECT_EQ(l.ModePanel.Width, 185);
+  EXPECT_EQ(l.ModePanel.Height, 321);
+  EXPECT_EQ(l.Image3.Width, 175);
+  EXPECT_EQ(l.Image3.Height, 291);
+  EXPECT_EQ(l.Image2.Width, 520);
+  EXPECT_EQ(l.Image2.Height, 520);
+  EXPECT_EQ(l.Image2.Left, 232);
+  EXPECT_EQ(l.Image2.Top, 29);
+
+  // Narrow and tall: the width limits, Round(520 * 0.9) = 468; left 185 + 52 div 2 = 211,
+  // top 432 div 2 = 216.
+  l = FilterFormLayout(705, 900, 68);
+  EXPECT_EQ(l.Image2.Width, 468);
+  EXPECT_EQ(l.Image2.Height, 468);
+  EXPECT_EQ(l.Image2.Left, 211);
+  EXPECT_EQ(l.Image2.Top, 216);
+
+  // A client smaller than the column gives empty sizes, never negative ones.
+  l = FilterFormLayout(100, 50, 68);
+  EXPECT_EQ(l.Image2.Width, 0);
+  EXPECT_EQ(l.ModePanel.Height, 0);
+  EXPECT_EQ(l.Image3.Height, 0);
+}
+
+TEST(Workbench, TheRadiusEditAndRadioButtonsReachOnlyTheirMode) {
+  RecordingMessages msgs;
+  auto src = Source();
+  TWorkbench w(msgs);
+  ASSERT_TRUE(w.OpenInMode(*src, 7, TFilterSettings{}));
+  const std::vector<float> before = Values(*w.WorkPicture);
+  // The leveling mode has neither control: nothing changes, nothing is said.
+  w.RadiusEdit.Text = "5";
+  w.RadiusEditEnter();
+  w.LowpassRadio = false;
+  w.RadioButton1Click();
+  EXPECT_EQ(FirstBitDifference(Values(*w.WorkPicture), before), -1);
+  EXPECT_EQ(w.RadiusArcPixels, -1);
+  EXPECT_TRUE(w.TakeSettingsToStore().empty());
+  EXPECT_EQ(msgs.beeps, 0);
+  EXPECT_TRUE(msgs.shown.empty());
+  // Undo renders Image1 afresh, which takes a radius preview away.
+  w.RadiusArcPixels = 12;
+  w.Undo();
+  EXPECT_EQ(w.RadiusArcPixels, -1);
+}
