@@ -495,6 +495,42 @@ TEST(Leveling, PointSlopesFollowTheirDefinitionOnRandomData) {
     }
 }
 
+TEST(Leveling, PositionSumsNearAHalfWayPointRoundAsInExtendedPrecision) {
+  // In a single sum of position times value a small d is followed by 3 * 5592407 =
+  // 2^24 + 5, half-way between the singles 2^24 + 4 and 2^24 + 6. Extended precision keeps
+  // d = 2^-35, so the sum rounds up to 2^24 + 6 (a double sum would drop d and tie to the
+  // even 2^24 + 4); it drops d = 2^-50 and ties to 2^24 + 4 (the exact sum would round up).
+  // Mean slopes of one line of four, positions 1..4 with sums 10 and 30: the slope is
+  // (4 * Z1 - 5592407 * 10) / 20, 559240.9 (stored as 559240.875) for Z1 = 2^24 + 6 and
+  // 559240.5 for 2^24 + 4; the values lose position * slope (4473925.25 ties to 4473925).
+  struct {
+    float d;
+    std::vector<float> leveled;
+  } const cases[] = {{0x1p-35f, {0x1p-35f, -559240.875f, 4473925.0f, -1677722.625f}},
+                     {0x1p-50f, {0x1p-50f, -559240.5f, 4473926.0f, -1677721.5f}}};
+  for (const auto& k : cases)
+    for (const float sign : {1.0f, -1.0f}) {
+      const std::vector<float> line = {sign * k.d, 0.0f, sign * 5592407.0f, 0.0f};
+      std::vector<float> expected = k.leveled;
+      for (float& x : expected) x *= sign;
+      auto column = FromRows(1, 4, line);  // the column pass; no slope along a row of one
+      ASSERT_TRUE(LevelMeanSlopes(*column));
+      EXPECT_EQ(Values(*column), expected) << k.d;
+      auto row = FromRows(4, 1, line);  // the row pass
+      ASSERT_TRUE(LevelMeanSlopes(*row));
+      EXPECT_EQ(Values(*row), expected) << k.d;
+    }
+  // The column line sums y * v the same way (positions from 0): the case in every column,
+  // each column with a value of its own after it.
+  for (const float d : {0x1p-35f, 0x1p-50f}) {
+    auto p = Make(5, 6, [d](int c, int r) {
+      return r == 1 ? d : r == 3 ? 5592407.0f : r == 5 ? 0.25f * c : 0.0f;
+    });
+    for (const Routine& routine : Routines())
+      if (std::string(routine.name) == "column line") ExpectSameAsPlain(routine, *p, "near a tie");
+  }
+}
+
 // --- the fast routines against the plain ones -----------------------------------------
 
 TEST(Leveling, EveryRoutineMatchesThePlainDefinitionBitForBit) {

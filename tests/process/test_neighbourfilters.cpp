@@ -173,6 +173,27 @@ TEST(Filter3x3, ZerosKeepTheirSignAsTheSumsGiveIt) {
   EXPECT_FALSE(std::signbit(p->RowTable[1][1]));
 }
 
+TEST(Filter3x3, SumsNearAHalfWayPointRoundAsInExtendedPrecision) {
+  // At the centre the running sum holds a small d (minus the corner's -d) when the product
+  // 9 * 1864137 = 2^24 + 17 is added, half-way between the singles 2^24 + 16 and 2^24 + 18.
+  // Extended precision keeps d = 2^-35 (64 bits reach down to 2^-39 here), so the sum
+  // rounds up to 2^24 + 18; a double sum would drop it and tie to the even 2^24 + 16.
+  // It drops d = 2^-50 and ties to 2^24 + 16, where the exact sum would round up.
+  // Elsewhere the centre is read two or four times (reflection): -2c or -4c exactly.
+  struct {
+    float d, centre;
+  } const cases[] = {{0x1p-35f, 16777234.0f}, {0x1p-50f, 16777232.0f}};
+  for (const auto& k : cases)
+    for (const float sign : {1.0f, -1.0f}) {
+      auto p = FromRows(3, 3, {-sign * k.d, 0, 0, 0, sign * 1864137.0f, 0, 0, 0, 0});
+      ASSERT_TRUE(Filter3x3(*p, fkHighPass));
+      const float edge = -sign * 3728274.0f, corner = -sign * 7456548.0f;
+      EXPECT_EQ(Values(*p), (std::vector<float>{corner, edge, corner, edge, sign * k.centre, edge,
+                                                corner, edge, corner}))
+          << k.d;
+    }
+}
+
 TEST(Filter3x3, ValuesThatAreNotFiniteSpreadAsTheDefinitionSpreadsThem) {
   auto p = Random(8, 6, Kind::Smooth, 3);
   p->RowTable[2][3] = std::numeric_limits<float>::infinity();
@@ -309,6 +330,26 @@ TEST(BadPoints, MatchesTheDefinitionOnRandomPictures) {
         EXPECT_EQ(FirstBitDifference(Values(*p), Values(*q)), -1)
             << KindName(kind) << " " << size[0] << "x" << size[1] << " share " << share;
       }
+}
+
+TEST(BadPoints, MeansNearAHalfWayPointRoundAsInExtendedPrecision) {
+  // The spike's neighbours above it are 2^24 + 16, 1 and a small d (the others 0): a sum
+  // just above 2^24 + 17, half-way between two singles. Extended precision keeps d = 2^-35,
+  // so the sum rounds up to 2^24 + 18 and the mean is 2097154.25 (a double sum would drop
+  // d and give 2097154); it drops d = 2^-50, so the tie goes to the even 2^24 + 16 and the
+  // mean is 2097154 (the exact sum would round up).
+  struct {
+    float d, mean;
+  } const cases[] = {{0x1p-35f, 2097154.25f}, {0x1p-50f, 2097154.0f}};
+  for (const auto& k : cases) {
+    auto p = Flat(5, 5, 0.0f);
+    p->RowTable[3][1] = 16777232.0f;
+    p->RowTable[3][2] = 1.0f;
+    p->RowTable[3][3] = k.d;
+    p->RowTable[2][2] = -3.0e7f;
+    RemoveBadPoints(*p, 1.0f);
+    EXPECT_EQ(p->RowTable[2][2], k.mean) << k.d;
+  }
 }
 
 TEST(BadPoints, DifferencesRoundingOntoTheThresholdAreDecidedExactly) {
