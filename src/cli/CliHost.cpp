@@ -22,7 +22,8 @@ std::string OneLine(const std::string& text) {
 }
 
 void CliMessages::Say(const std::string& text) {
-  std::cerr << "tarnisk-cli: " << File << ": " << OneLine(DisplayText(text)) << std::endl;
+  (err_ ? *err_ : std::cerr) << "tarnisk-cli: " << File << ": " << OneLine(DisplayText(text))
+                             << std::endl;
 }
 
 void CliMessages::ShowMessage(const std::string& text, TMsgDlgType, const std::string&) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@
 // " / ") and answers the Omicron spectroscopy question from --spectroscopy.
 class CliMessages : public Messages {
  public:
-  CliMessages(char separator, TModalResult spectroscopyAnswer)
-      : separator_(separator), spectroscopy_(spectroscopyAnswer) {}
+  // `err` receives the lines (standard error when null).
+  CliMessages(char separator, TModalResult spectroscopyAnswer, std::ostream* err = nullptr)
+      : separator_(separator), spectroscopy_(spectroscopyAnswer), err_(err) {}
 
   std::string File;  // the file being worked on, named in every line
   int Count = 0;     // boxes shown so far (questions not counted)
@@ -32,6 +34,7 @@ class CliMessages : public Messages {
  private:
   char separator_;
   TModalResult spectroscopy_;
+  std::ostream* err_;
 };
 
 // One line of text for stderr: CR LF, CR and LF become " / ".

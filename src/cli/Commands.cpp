@@ -9,10 +9,12 @@
 #include <QString>
 #include <fstream>
 #include <iostream>
+#include <set>
 
 #include "analysis/ProfileReadouts.h"
 #include "analysis/Relief3D.h"
 #include "analysis/Roughness.h"
+#include "cli/Batch.h"
 #include "cli/CliHost.h"
 #include "cli/CliProgress.h"
 #include "formats/AsciiExport.h"
@@ -45,8 +47,17 @@ QFont WindowFont() {
 
 class ImageRun {
  public:
-  ImageRun(const TCliOptions& o, CliMessages& msgs, const std::string& file, char sep)
-      : o_(o), msgs_(msgs), file_(file), sep_(sep) {}
+  // `out` takes what goes to standard output; `err` the progress lines, shown only
+  // when `liveProgress` (the run writes straight to a terminal).
+  ImageRun(const TCliOptions& o, CliMessages& msgs, const std::string& file, char sep,
+           std::ostream& out, std::ostream& err, bool liveProgress)
+      : o_(o),
+        msgs_(msgs),
+        file_(file),
+        sep_(sep),
+        out_(out),
+        err_(err),
+        progressShown_(liveProgress && ProgressShown(o.Quiet)) {}
 
   // Runs the command on image n (1-based) of `count`; false when something failed.
   bool Run(TImageDoc& doc, int n, int count) {
@@ -69,6 +80,9 @@ class ImageRun {
   CliMessages& msgs_;
   const std::string& file_;
   char sep_;
+  std::ostream& out_;
+  std::ostream& err_;
+  bool progressShown_;
 
   std::string G(double v) const { return FormatGeneral(v, sep_); }
 
@@ -93,7 +107,7 @@ class ImageRun {
     if (o_.Text)
       for (const std::string& line : doc.InfoText) t += "| " + DisplayText(line) + "\n";
     t += "\n";
-    std::cout << t;
+    out_ << t;
   }
 
   bool Written(bool ok, const std::string& path) {
@@ -109,9 +123,9 @@ class ImageRun {
     const std::string path = OutputPath(o_.OutDir, file_, n, count, "dat", o_.Out);
     if (path.empty()) {
       const std::string text = AsciiExportText(*doc.Picture, sep_);
-      std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-      std::cout.flush();
-      return static_cast<bool>(std::cout);
+      out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+      out_.flush();
+      return static_cast<bool>(out_);
     }
     return Written(WriteAsciiExport(*doc.Picture, path, sep_), path);
   }
@@ -154,7 +168,7 @@ class ImageRun {
   }
 
   bool Process(TImageDoc& doc, int n, int count) {
-    CliProgress progress(std::cerr, ProgressShown(o_.Quiet), file_);
+    CliProgress progress(err_, progressShown_, file_);
     TCliOpContext ctx{msgs_, sep_, progress};
     for (const TCliOperation& op : o_.Ops)
       if (!ApplyOperation(op, doc, ctx)) {
@@ -181,7 +195,7 @@ class ImageRun {
       if (auto text = RoughnessMessage(doc.Picture.get(), sep_)) {
         std::string out;
         for (char c : *text) out += c == '\r' ? '\n' : c;
-        std::cout << out << "\n";
+        out_ << out << "\n";
       }
     }
     return ok;
@@ -190,7 +204,7 @@ class ImageRun {
   // The profile window's Save file for one --profile request.
   bool Profile(const TImageDoc& doc, const TCliOptions::TProfileRequest& r, int n, int count) {
     TLineProfileModel model;
-    CliProgress progress(std::cerr, ProgressShown(o_.Quiet), file_ + ": profile");
+    CliProgress progress(err_, progressShown_, file_ + ": profile");
     RunProfileSpec(r.Spec, *doc.Picture, sep_, model, &progress);
     const std::string path = Target(r.Path, n, count, "dat");
     const std::string text = ProfileFileText(model.Profile, model.Step);
@@ -257,45 +271,83 @@ std::string OutputPath(const std::string& outDir, const std::string& inputFile, 
   return path;
 }
 
-int RunCommand(const TCliOptions& o, char sep) {
-  int status = 0;
-  const size_t files = o.Files.size();
-  for (size_t f = 0; f < files; ++f) {
-    const std::string& file = o.Files[f];
-    if (files > 1 && Interactive(o))
-      std::cerr << "tarnisk-cli: [" << f + 1 << "/" << files << "] " << file << std::endl;
-    CliMessages msgs(sep, o.Spectroscopy);
-    msgs.File = file;
-    CliHost host(msgs);
-    try {
-      OpenFile(file, host);
-    } catch (const TooManyData&) {
-      // Said as "Too many Data!" already; the images opened so far stay.
-    } catch (const std::exception& e) {
-      msgs.Say(e.what());
-    }
-    host.Finish();
-    const int count = static_cast<int>(host.Images.size());
-    if (count == 0) {
-      // The reader has said why; a file that yields nothing is a failed file.
-      if (msgs.Count == 0) msgs.Say("no image could be read");
-      status = 1;
-      continue;
-    }
-    if (host.Discarded > 0) status = 1;
-    int first = 1, last = count;
-    if (o.Image) {
-      if (*o.Image > count) {
-        msgs.Say("there is no image " + std::to_string(*o.Image) + " (the file holds " +
-                 std::to_string(count) + ")");
-        status = 1;
-        continue;
-      }
-      first = last = *o.Image;
-    }
-    ImageRun run(o, msgs, file, sep);
-    for (int n = first; n <= last; ++n)
-      if (!run.Run(*host.Images[n - 1], n, count)) status = 1;
+namespace {
+
+// One file of the command: opened, then the chosen images run. Returns 0 or 1.
+int RunFile(const TCliOptions& o, const std::string& file, char sep, std::ostream& out,
+            std::ostream& err, bool liveProgress) {
+  CliMessages msgs(sep, o.Spectroscopy, &err);
+  msgs.File = file;
+  CliHost host(msgs);
+  try {
+    OpenFile(file, host);
+  } catch (const TooManyData&) {
+    // Said as "Too many Data!" already; the images opened so far stay.
+  } catch (const std::exception& e) {
+    msgs.Say(e.what());
   }
+  host.Finish();
+  const int count = static_cast<int>(host.Images.size());
+  if (count == 0) {
+    // The reader has said why; a file that yields nothing is a failed file.
+    if (msgs.Count == 0) msgs.Say("no image could be read");
+    return 1;
+  }
+  int status = host.Discarded > 0 ? 1 : 0;
+  int first = 1, last = count;
+  if (o.Image) {
+    if (*o.Image > count) {
+      msgs.Say("there is no image " + std::to_string(*o.Image) + " (the file holds " +
+               std::to_string(count) + ")");
+      return 1;
+    }
+    first = last = *o.Image;
+  }
+  ImageRun run(o, msgs, file, sep, out, err, liveProgress);
+  for (int n = first; n <= last; ++n)
+    if (!run.Run(*host.Images[n - 1], n, count)) status = 1;
   return status;
+}
+
+// The name an output of `path`'s file starts with, with every trailing "_<n>" taken
+// off: "scan_2" and "scan" share it, since image 2 of "scan" is written as "scan_2".
+std::string OutputStem(const std::string& path) {
+  std::string stem = InputBaseName(path);
+  for (;;) {
+    const size_t cut = stem.rfind('_');
+    if (cut == std::string::npos || cut + 1 == stem.size() ||
+        stem.find_first_not_of("0123456789", cut + 1) != std::string::npos)
+      return stem;
+    stem.resize(cut);
+  }
+}
+
+}  // namespace
+
+bool FilesRunApart(const TCliOptions& o) {
+  if (o.OutDir.empty()) return true;  // several files then write nothing but stdout
+  std::set<std::string> stems;
+  for (const std::string& f : o.Files)
+    if (!stems.insert(OutputStem(f)).second) return false;
+  for (const TCliOperation& op : o.Ops)
+    if (!op.InputFile.empty() && stems.count(OutputStem(op.InputFile))) return false;
+  return true;
+}
+
+int RunCommand(const TCliOptions& o, char sep) {
+  const size_t files = o.Files.size();
+  // Files are independent: a batch uses every processor, and their outputs and
+  // messages come in the order of the files as if they had run one after another.
+  const unsigned threads = files > 1 && FilesRunApart(o) ? UsableProcessors() : 1;
+  const bool live = threads <= 1;
+  return RunInOrder(
+      files, threads,
+      [&](size_t f, std::ostream& out, std::ostream& err) {
+        return RunFile(o, o.Files[f], sep, out, err, live);
+      },
+      std::cout, std::cerr,
+      [&](size_t f, std::ostream& err) {
+        if (files > 1 && Interactive(o))
+          err << "tarnisk-cli: [" << f + 1 << "/" << files << "] " << o.Files[f] << std::endl;
+      });
 }

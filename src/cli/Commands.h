@@ -5,8 +5,18 @@
 
 #include "cli/CliOptions.h"
 
-// Runs the command on every file in turn; returns the exit status (0 or 1).
+// Runs the command on every file; returns the exit status (0 or 1). The files of a
+// batch run at the same time on the processors the process may use, their outputs
+// and messages written in the order of the files, as a run of one after the other
+// writes them. Progress lines ("N%") are shown only when the files run one by one.
 int RunCommand(const TCliOptions& options, char sep);
+
+// True when the files of `options` may run at the same time: no file can write an
+// output another one writes or reads. Outputs are named after the input's base name
+// (plus "_<n>" for image n), so two inputs whose names differ only in folder,
+// extension or such a number, or an operation's file (a palette, arith's operand)
+// named like an input, make the batch run one file after the other.
+bool FilesRunApart(const TCliOptions& options);
 
 // The file part of a path without its extension.
 std::string InputBaseName(const std::string& path);

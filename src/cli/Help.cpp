@@ -40,7 +40,9 @@ std::string GeneralHelp() {
          "\n"
          "Exit status: 0 success; 1 a file could not be opened, read or written, or an\n"
          "operation was refused; 2 bad usage.\n"
-         "Messages are written to stderr as \"tarnisk-cli: FILE: TEXT\".\n";
+         "Messages are written to stderr as \"tarnisk-cli: FILE: TEXT\".\n"
+         "Several files are worked on at the same time, one per processor; their\n"
+         "outputs and messages come in the order of the files.\n";
 }
 
 std::string CommandHelp(TCliCommand command) {

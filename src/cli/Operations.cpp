@@ -114,6 +114,18 @@ TCliApply ParseArith(const std::string& args, const std::string& text) {
   };
 }
 
+// The second operand's file of "OP:FILE2[#N]".
+std::string ArithFile(const std::string& args) {
+  std::string file = args.size() > 2 ? args.substr(2) : std::string();
+  const size_t hash = file.rfind('#');
+  if (hash != std::string::npos) file.resize(hash);
+  return file;
+}
+
+std::string WholeArgs(const std::string& args) {
+  return args;
+}
+
 // The row whose name and argument form fit `text`, or null; `args` receives the text
 // after "name:".
 const TCliOpRow* FindRow(const std::vector<TCliOpRow>& table, const std::string& text,
@@ -142,8 +154,8 @@ const std::vector<TCliOpRow>& CliOperationTable() {
       {"badpoints", TCliOpArgs::Required, true, ParseBadPointsOp},
       {"invert", TCliOpArgs::None, false, ParseInvert},
       {"rescale", TCliOpArgs::Required, false, ParseRescale},
-      {"arith", TCliOpArgs::Required, false, ParseArith},
-      {"palette", TCliOpArgs::Required, false, ParsePaletteOp},
+      {"arith", TCliOpArgs::Required, false, ParseArith, ArithFile},
+      {"palette", TCliOpArgs::Required, false, ParsePaletteOp, WholeArgs},
       {"fft", TCliOpArgs::Optional, true, ParseFftOp},
       {"clip", TCliOpArgs::Required, true, ParseClipOp},
       {"crop", TCliOpArgs::Required, true, ParseCropOp},
@@ -178,6 +190,7 @@ TCliOperation ParseOperation(const std::string& text, const std::vector<TCliOpRo
     op.Row = whole;
   }
   op.Apply = op.Row->Parse(args, text);
+  if (op.Row->InputFile) op.InputFile = op.Row->InputFile(args);
   return op;
 }
 

@@ -39,6 +39,10 @@ struct TCliOpRow {
   // Reads ARGS (the text after "name:", empty for None); `text` is the whole --op
   // text for messages. Throws CliUsageError("malformed operation: " + text).
   TCliApply (*Parse)(const std::string& args, const std::string& text);
+  // For an operation that reads a file of its own (arith's second operand, a
+  // palette file): that file's name from ARGS. A batch whose outputs could be that
+  // file runs its files one after the other.
+  std::string (*InputFile)(const std::string& args) = nullptr;
 };
 
 // Every operation of the command line, in the order --help lists them.
@@ -49,6 +53,7 @@ struct TCliOperation {
   const TCliOpRow* Row = nullptr;  // its row of the table
   int Repeat = 1;                  // "*K": press "do" K times
   TCliApply Apply;                 // the parsed operation
+  std::string InputFile;           // the file the operation reads, or empty
 };
 
 // Reads one --op text; throws CliUsageError("unknown operation: ...") for an

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
@@ -16,8 +17,13 @@ namespace {
 // Qt's own diagnostics (missing runtime folders, font fallbacks) are not messages of
 // this program: stderr carries only the program's lines.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (type == QtFatalMsg || type == QtCriticalMsg)
-    std::cerr << "tarnisk-cli: " << text.toLocal8Bit().constData() << std::endl;
+  // One write per line: files of a batch that run at the same time may report here,
+  // and their lines must not run into each other or into the batch's ordered output.
+  if (type == QtFatalMsg || type == QtCriticalMsg) {
+    const std::string line = "tarnisk-cli: " + text.toLocal8Bit().toStdString() + "\n";
+    std::cerr.write(line.data(), static_cast<std::streamsize>(line.size()));
+    std::cerr.flush();
+  }
 }
 
 char LocaleDecimalPoint() {
