@@ -5,6 +5,26 @@
 #include <cmath>
 
 #include "image/NumberFormat.h"
+#include "process/VectorClones.h"
+
+namespace {
+
+constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52: adding it rounds to even
+
+// The bins of `len` values whose quotient in double is safely away from a half-way
+// point and inside the range; -1 for the others, which need the extended computation.
+TARNISK_VECTOR_CLONES void BinsOfBlock(const float* __restrict v, int32_t len, double mind,
+                                       double inv, int32_t* __restrict bins) {
+  for (int32_t i = 0; i < len; ++i) {
+    const double x = (static_cast<double>(v[i]) - mind) * inv;
+    const double r = (x + kShift) - kShift;
+    const double d = x - r;
+    const bool ok = (x >= 0.0) & (x < 176.0) & (std::fabs(d) < 0.4999999990);
+    bins[i] = ok ? static_cast<int32_t>(r) : -1;
+  }
+}
+
+}  // namespace
 
 int32_t HistogramBin(float v, float histMin, float binWidth) {
   const long double x = (static_cast<long double>(v) - static_cast<long double>(histMin)) /
@@ -33,7 +53,6 @@ void ComputeHistogram(TVKMPicture& work, TBitmap8& image2, THistogram& h) {
   // sets of counts then keep equal neighbouring bins from waiting on each other.
   const double mind = h.HistMin;
   const double inv = 1.0 / static_cast<double>(h.BinWidth);
-  constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52: adding it rounds to even
   constexpr int32_t kBlock = 256;
   int32_t bins[kBlock];
   int32_t counts[4][kHistogramBins] = {};
@@ -42,13 +61,7 @@ void ComputeHistogram(TVKMPicture& work, TBitmap8& image2, THistogram& h) {
   for (size_t start = 0; start < n; start += kBlock) {
     const int32_t len = static_cast<int32_t>(std::min<size_t>(kBlock, n - start));
     const float* v = p + start;
-    for (int32_t i = 0; i < len; ++i) {
-      const double x = (static_cast<double>(v[i]) - mind) * inv;
-      const double r = (x + kShift) - kShift;
-      const double d = x - r;
-      const bool ok = (x >= 0.0) & (x < 176.0) & (std::fabs(d) < 0.4999999990);
-      bins[i] = ok ? static_cast<int32_t>(r) : -1;
-    }
+    BinsOfBlock(v, len, mind, inv, bins);
     int32_t i = 0;
     for (; i + 4 <= len; i += 4)
       for (int32_t k = 0; k < 4; ++k) {
