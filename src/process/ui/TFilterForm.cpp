@@ -363,6 +363,9 @@ void TFilterForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // The window state goes back to normal first: a maximised child that closes would
+  // otherwise hand its maximised state to the image window that becomes active.
+  if (isMaximized()) showNormal();
   QMdiSubWindow::closeEvent(event);
   if (event->isAccepted() && refresh_) refresh_();
 }
