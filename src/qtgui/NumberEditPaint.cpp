@@ -3,6 +3,7 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QPalette>
 #include <QVariant>
 
@@ -24,6 +25,28 @@ void PaintNumberEdit(QObject* edit, TEditState state) {
   QPalette p = edit->property("palette").value<QPalette>();
   p.setColor(QPalette::Base, NumberEditColour(state));
   edit->setProperty("palette", QVariant::fromValue(p));
+}
+
+bool EditsText(const QKeyEvent& key) {
+  switch (key.key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+      return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+      return false;
+    default:
+      break;
+  }
+  if (key.matches(QKeySequence::Paste) || key.matches(QKeySequence::Cut) ||
+      key.matches(QKeySequence::Undo) || key.matches(QKeySequence::Redo))
+    return true;
+  // A printable character typed without Ctrl, Alt or Meta (those are commands such as
+  // Ctrl+A or menu keys).
+  if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  const QString text = key.text();
+  return !text.isEmpty() && text.at(0).isPrint();
 }
 
 TNumberEditKeys::TNumberEditKeys(QObject* edit, TNumberEdit& model)
@@ -48,9 +71,14 @@ bool TNumberEditKeys::eventFilter(QObject* watched, QEvent* event) {
       emit Enter();
       return true;
     }
-    // Every other key marks the text as edited; the key itself still types.
-    model_.KeyDown();
-    PaintNumberEdit(edit_, model_.State);
+    // A key that types or deletes marks the text as edited; the key itself still types.
+    // Keys that only move the focus or the caret, modifiers alone and Escape leave the
+    // colour, so tabbing through a form does not ask for every value to be confirmed
+    // again.
+    if (EditsText(*static_cast<QKeyEvent*>(event))) {
+      model_.KeyDown();
+      PaintNumberEdit(edit_, model_.State);
+    }
   }
   return QObject::eventFilter(watched, event);
 }

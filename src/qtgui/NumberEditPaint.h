@@ -1,6 +1,6 @@
 // The Qt side of the number-edit rule (image/NumberEdit.h): the colour of each state
-// and a key watcher that turns an edit control silver on every key and reports
-// Enter, so that every dialog and tool window shows the states alike.
+// and a key watcher that turns an edit control silver on every key that types and
+// reports Enter, so that every dialog and tool window shows the states alike.
 #pragma once
 
 #include <QColor>
@@ -14,6 +14,13 @@ QColor NumberEditColour(TEditState state);
 // Gives an edit control (any widget with a "palette" property, such as QLineEdit)
 // the background of the state.
 void PaintNumberEdit(QObject* edit, TEditState state);
+
+class QKeyEvent;
+
+// Whether a key typed into an edit changes (or may change) its text: printable
+// characters, Backspace, Delete, paste, cut, undo and redo. Tab, Escape, the caret keys
+// and modifiers alone do not.
+bool EditsText(const QKeyEvent& key);
 
 // Watches one edit control for a TNumberEdit that lives in a window's model.
 class TNumberEditKeys : public QObject {

@@ -61,6 +61,24 @@ class TestAxesForm : public QObject {
     QCOMPARE(doc.Picture->ScanPara.PhysUnit, std::string("nA"));
   }
 
+  void tabbingThroughTheValuesLeavesThemConfirmed() {
+    RecordingMessages m;
+    TAxesForm f(
+        m, [&] { return &doc; }, [&] { ++updates; });
+    f.show();
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.Edit1->setFocus();
+    QTest::keyClick(f.Edit1, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    for (const QLineEdit* e : {f.Edit1, f.Edit2, f.Edit3})
+      QCOMPARE(Background(e), QColor(255, 255, 255));
+    QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
+    QVERIFY(m.shown.empty());  // not "Please confirm all values first!"
+    QCOMPARE(updates, 1);
+  }
+
   void redEditRefusesUntilTypedInto() {
     RecordingMessages m;
     TAxesForm f(
