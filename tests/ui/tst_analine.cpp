@@ -221,6 +221,7 @@ class TestAnaLine : public QObject {
   }
 
   void closingIsRefusedWhileTheRadialPreparationRuns() {
+    ini_->WriteInteger("AnaLine", "Width", 90);  // arcs wide enough to change every cell
     auto p = IndexPicture(514, 514);
     auto f = MakeForm(p.get());
     bool refusedWhileBusy = false;
@@ -240,6 +241,86 @@ class TestAnaLine : public QObject {
     f->CancelButton->click();  // now it closes
     QVERIFY(!f->isVisible());
     QCOMPARE(refreshed_, 1);
+  }
+
+  void escapePressesCancelWhereverTheFocusIs() {
+    ini_->WriteInteger("AnaLine", "Width", 90);  // arcs wide enough to change every cell
+    auto p = IndexPicture(514, 514);
+    auto f = MakeForm(p.get());
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.get()));
+    // During the radial preparation Escape stops it; the window stays.
+    bool busyWhenPressed = false;
+    QTimer::singleShot(0, [&] {
+      busyWhenPressed = f->Busy();
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    f->ComboBox1->setFocus();
+    f->ComboBox1->setCurrentIndex(3);
+    QVERIFY(busyWhenPressed);
+    QVERIFY(!f->Busy());
+    QVERIFY(f->isVisible());
+    QCOMPARE(f->Model().WorkCopy.At(257, 300), p->RowTable[257][300]);  // stopped at once
+    Type(f->Edit1, "90");  // run to its end, the same preparation averages that cell
+    QVERIFY(f->Model().WorkCopy.At(257, 300) != p->RowTable[257][300]);
+    // Afterwards Escape in an edit closes the window, as Cancel does.
+    f->Edit2->setFocus();
+    QTest::keyClick(f->Edit2, Qt::Key_Escape);
+    QVERIFY(!f->isVisible());
+    QCOMPARE(refreshed_, 1);
+  }
+
+  void keyboardFocusStaysWhereTheUserLeftIt() {
+    auto p = IndexPicture();
+    auto f = MakeForm(p.get());
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.get()));
+    // A new mode chosen with the arrow keys prepares (the box is disabled meanwhile) and
+    // the box keeps the focus, so the next arrow key picks the next mode.
+    f->ComboBox1->setFocus();
+    QTest::keyClick(f->ComboBox1, Qt::Key_Down);
+    QCOMPARE(f->ComboBox1->currentIndex(), 1);
+    QCOMPARE(QApplication::focusWidget(), f->ComboBox1);
+    QTest::keyClick(f->ComboBox1, Qt::Key_Down);
+    QCOMPARE(f->ComboBox1->currentIndex(), 2);
+    QTest::keyClick(f->ComboBox1, Qt::Key_Up);
+    QCOMPARE(f->ComboBox1->currentIndex(), 1);
+    // A width confirmed with Enter leaves the focus in the width edit.
+    Type(f->Edit1, "5");
+    QCOMPARE(f->Model().AverageWidth, 5);
+    QCOMPARE(QApplication::focusWidget(), f->Edit1);
+  }
+
+  void keysThatDoNotTypeLeaveTheEditsColour() {
+    auto p = IndexPicture();
+    auto f = MakeForm(p.get());
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.get()));
+    f->Edit1->setFocus();
+    for (Qt::Key key : {Qt::Key_Shift, Qt::Key_Left, Qt::Key_End, Qt::Key_Control}) {
+      QTest::keyClick(f->Edit1, key);
+      QCOMPARE(f->Edit1State(), TEditState::White);
+    }
+    QTest::keyClick(f->Edit1, Qt::Key_A, Qt::ControlModifier);  // select all
+    QCOMPARE(f->Edit1State(), TEditState::White);
+    QTest::keyClick(f->Edit1, Qt::Key_A, Qt::AltModifier);  // a menu key
+    QCOMPARE(f->Edit1State(), TEditState::White);
+    QTest::keyClick(f->Edit1, Qt::Key_Tab);  // on to the number edit, both still white
+    QCOMPARE(QApplication::focusWidget(), f->Edit2);
+    QCOMPARE(f->Edit1State(), TEditState::White);
+    QTest::keyClick(f->Edit2, Qt::Key_Backtab);
+    QCOMPARE(f->Edit2State(), TEditState::White);
+    QCOMPARE(f->Edit1->palette().color(QPalette::Base), QColor(255, 255, 255));
+    // Typing, deleting and pasting mark the text as edited.
+    QTest::keyClick(f->Edit1, Qt::Key_7);
+    QCOMPARE(f->Edit1State(), TEditState::Silver);
+    QCOMPARE(f->Edit1->palette().color(QPalette::Base), QColor(192, 192, 192));
+    Type(f->Edit1, "1");
+    QTest::keyClick(f->Edit1, Qt::Key_Backspace);
+    QCOMPARE(f->Edit1State(), TEditState::Silver);
+    Type(f->Edit1, "1");
+    QTest::keyClick(f->Edit1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(f->Edit1State(), TEditState::Silver);
   }
 
   void settingsAreWrittenWhenTheWindowGoes() {
@@ -273,6 +354,16 @@ class TestAnaLine : public QObject {
                             QString(" at %1x%2").arg(size.width()).arg(size.height())));
       QCOMPARE(f->Image1->width(), f->Image1->Picture().width());  // the copy follows the size
     }
+    // A large font makes the check box taller than the gap the rule leaves above the
+    // graph: it moves up instead of running into the graph.
+    QFont big = f->font();
+    big.setPointSize(16);
+    f->setFont(big);
+    f->resize(900, 640);
+    QApplication::processEvents();
+    QVERIFY(f->CheckBox1->height() > 21);
+    QVERIFY(f->CheckBox1->geometry().bottom() < f->Image2->geometry().top());
+    QVERIFY(f->CheckBox1->geometry().top() > f->Image1->geometry().bottom());
   }
 
   void sameFileAsTheCommandLine() {

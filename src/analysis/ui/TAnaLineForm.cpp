@@ -8,10 +8,12 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -171,6 +173,10 @@ void TAnaLineForm::SetPicture(const TVKMPicture* picture) {
 }
 
 void TAnaLineForm::Prepare(const std::function<void(Progress*)>& work) {
+  // The mode box and the width edit are disabled while the work runs, which would move
+  // the keyboard focus away from them; it comes back to where the user left it.
+  QPointer<QWidget> focus = QApplication::focusWidget();
+  if (focus && !Form->isAncestorOf(focus)) focus = nullptr;
   busy_ = true;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ComboBox1->setEnabled(false);
@@ -190,6 +196,7 @@ void TAnaLineForm::Prepare(const std::function<void(Progress*)>& work) {
   edit1Keys_->Show();
   edit2Keys_->Show();
   ShowModel();
+  if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus();
 }
 
 void TAnaLineForm::ComboBox1Change() {
@@ -288,6 +295,17 @@ void TAnaLineForm::CancelButtonClick() {
   close();
 }
 
+void TAnaLineForm::keyPressEvent(QKeyEvent* event) {
+  // Escape anywhere in the window presses Cancel: it stops a running preparation or
+  // closes the window.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    CancelButton->click();
+    event->accept();
+    return;
+  }
+  QMdiSubWindow::keyPressEvent(event);
+}
+
 void TAnaLineForm::closeEvent(QCloseEvent* event) {
   if (busy_) {
     event->ignore();
@@ -362,7 +380,9 @@ void TAnaLineForm::FormResize() {
   Image1->setGeometry(l.Image1.Left, l.Image1.Top, l.Image1.Width, l.Image1.Height);
   Image2->setGeometry(l.Image2.Left, l.Image2.Top, l.Image2.Width, l.Image2.Height);
   CheckBox1->adjustSize();
-  CheckBox1->move(l.CheckBoxLeft, l.CheckBoxTop);
+  // Above the graph; a font taller than the rule's 21 pixels moves it up so that it
+  // does not run into the graph.
+  CheckBox1->move(l.CheckBoxLeft, std::min(l.CheckBoxTop, l.Image2.Top - CheckBox1->height()));
   model_.Image1 = l.Image1;
   model_.GraphWidth = l.Image2.Width;
   model_.GraphHeight = l.Image2.Height;
