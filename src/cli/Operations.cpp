@@ -6,6 +6,7 @@
 #include "cli/CliOptions.h"
 #include "cli/OpsFft.h"
 #include "cli/OpsPalette.h"
+#include "cli/OpsSphere.h"
 #include "cli/OpsWorkbench.h"
 #include "formats/OpenFile.h"
 #include "image/NumberFormat.h"
@@ -152,6 +153,7 @@ const std::vector<TCliOpRow>& CliOperationTable() {
       {"level", TCliOpArgs::Required, true, ParseLevelOp},
       {"filter", TCliOpArgs::Required, true, ParseFilterOp},
       {"badpoints", TCliOpArgs::Required, true, ParseBadPointsOp},
+      {"sphere", TCliOpArgs::Required, true, ParseSphereOp},
       {"invert", TCliOpArgs::None, false, ParseInvert},
       {"rescale", TCliOpArgs::Required, false, ParseRescale},
       {"arith", TCliOpArgs::Required, false, ParseArith, ArithFile},

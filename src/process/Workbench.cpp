@@ -8,6 +8,7 @@
 #include "image/NumberFormat.h"
 #include "process/NeighbourFilters.h"
 #include "process/WorkbenchFft.h"
+#include "process/WorkbenchSphere.h"
 
 namespace {
 
@@ -54,9 +55,8 @@ TDoOutcome DoLeveling(TWorkbench& w, Progress&) {
                                                                                : TDoOutcome::Done;
 }
 
-// The modes; the histogram (5), FFT (6) and zoom (8) steps are in WorkbenchFft. The sphere
-// (9) operation is its row's hook to fill; until then its "do" beeps. See Workbench.h for
-// the columns.
+// The modes; the histogram (5), FFT (6) and zoom (8) steps are in WorkbenchFft, the
+// sphere (9) steps in WorkbenchSphere. See Workbench.h for the columns.
 const TWorkbenchMode kModes[] = {
     {0, "LowPass of ", TFilterPanel::Panel3, TImage2Mouse::None, nullptr, nullptr, DoFilter,
      nullptr, nullptr, nullptr, nullptr},
@@ -76,8 +76,8 @@ const TWorkbenchMode kModes[] = {
      nullptr, nullptr, nullptr, nullptr},
     {8, "Zoom of ", TFilterPanel::Panel7, TImage2Mouse::Zoom, nullptr, nullptr, DoZoom, nullptr,
      TakeOverZoom, nullptr, nullptr},
-    {9, "Spherefilter ", TFilterPanel::Panel7, TImage2Mouse::None, kKeyKugel, nullptr, nullptr,
-     nullptr, nullptr, nullptr, nullptr},
+    {9, "Spherefilter ", TFilterPanel::Panel7, TImage2Mouse::None, kKeyKugel, OpenSphere, DoSphere,
+     UndoSphere, nullptr, SphereEditEnter, SphereRadioClick},
 };
 
 }  // namespace

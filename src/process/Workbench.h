@@ -125,6 +125,10 @@ class TWorkbench {
   // The radius previewed on Image1 as the lower half of a circle centred in the picture,
   // in pixels of Image1's picture; -1: no preview. Image1 rendered afresh has none.
   int64_t RadiusArcPixels = -1;
+  // A result of the filter is shown (finished since the last reset) and which kind it is:
+  // only such a result is switched, and only when the other kind is chosen.
+  bool SphereRunFinished = false;
+  bool SphereShownLowpass = true;
 
   // --- the buttons ----------------------------------------------------------------------
 
