@@ -113,7 +113,7 @@ TEST(WorkbenchSphere, RadiiAboveAQuarterOfTheWidthAreReduced) {
   TWorkbench u(msgs);
   ASSERT_TRUE(u.OpenInMode(*src, 9, WithRadius(" 100")));
   EXPECT_EQ(u.RadiusEdit.Text, " 100");
-  EXPECT_EQ(u.SpherePreviewPixels, 10);
+  EXPECT_EQ(u.RadiusArcPixels, 10);
 }
 
 TEST(WorkbenchSphere, ARejectedRadiusRunsNothingUntilAnAcceptedOne) {
