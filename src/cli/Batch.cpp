@@ -35,7 +35,8 @@ unsigned UsableProcessors() {
 }
 
 int RunInOrder(size_t count, unsigned threads, const TBatchWork& work, std::ostream& out,
-               std::ostream& err, const TBatchAnnounce& announce) {
+               std::ostream& err, const TBatchAnnounce& announce,
+               const TBatchAnnounce& outputFailed) {
   int status = 0;
   threads = static_cast<unsigned>(std::min<size_t>(threads, count));
   if (threads <= 1) {
@@ -89,7 +90,7 @@ int RunInOrder(size_t count, unsigned threads, const TBatchWork& work, std::ostr
   } catch (const std::system_error&) {
     // No more threads to be had: those started do the work, or the calling thread
     // does it alone when none started.
-    if (pool.empty()) return RunInOrder(count, 1, work, out, err, announce);
+    if (pool.empty()) return RunInOrder(count, 1, work, out, err, announce, outputFailed);
   }
 
   // The calling thread alone writes to `out` and `err`: item after item, each one's
@@ -104,8 +105,14 @@ int RunInOrder(size_t count, unsigned threads, const TBatchWork& work, std::ostr
     if (announce) announce(i, err);
     err << r.err;
     err.flush();
-    out << r.out;
-    out.flush();
+    if (!r.out.empty()) {
+      out << r.out;
+      out.flush();
+      if (!out) {
+        r.status = 1;
+        if (outputFailed) outputFailed(i, err);
+      }
+    }
     status = std::max(status, r.status);
     {
       std::lock_guard<std::mutex> lock(mutex);

@@ -57,7 +57,8 @@ TModalResult CliMessages::Ask(const std::string& text, TMsgDlgType, unsigned but
 
 TImageDoc& CliHost::NewImage(const std::string& name) {
   if (Images.size() + pending_.size() >= 16) {
-    messages_.ShowMessage("Too many Data!", TMsgDlgType::mtInformation, {});
+    // The file's further images are not read.
+    messages_.ShowDataLoss("Too many Data!", TMsgDlgType::mtInformation);
     throw TooManyData();
   }
   auto doc = std::make_unique<TImageDoc>(&messages_);

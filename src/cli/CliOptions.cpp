@@ -73,7 +73,10 @@ void SetOption(TCliOptions& o, const std::string& name, const std::string& value
     else
       bad("malformed --image value: " + value + " (a number from 1, or all)");
   } else if (name == "--decimal-point") {
-    if (value.size() != 1) bad("malformed --decimal-point value: '" + value + "' (one character)");
+    // Only the two separators every reader of numbers takes: any other character
+    // would make numbers that no file of this program reads back ("1x5", "125").
+    if (value != "." && value != ",")
+      bad("malformed --decimal-point value: '" + value + "' (. or ,)");
     o.DecimalPoint = value[0];
   } else if (name == "--spectroscopy") {
     if (value == "yes")

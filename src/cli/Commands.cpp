@@ -63,8 +63,7 @@ class ImageRun {
   bool Run(TImageDoc& doc, int n, int count) {
     switch (o_.Command) {
       case TCliCommand::Info:
-        Info(doc, n);
-        return true;
+        return Info(doc, n);
       case TCliCommand::Export:
         return Export(doc, n, count);
       case TCliCommand::Process:
@@ -83,10 +82,11 @@ class ImageRun {
   std::ostream& out_;
   std::ostream& err_;
   bool progressShown_;
+  bool toldStdout_ = false;
 
   std::string G(double v) const { return FormatGeneral(v, sep_); }
 
-  void Info(const TImageDoc& doc, int n) {
+  bool Info(const TImageDoc& doc, int n) {
     const TVKMPicture& p = *doc.Picture;
     const TScanPara& s = p.ScanPara;
     std::string t;
@@ -107,7 +107,20 @@ class ImageRun {
     if (o_.Text)
       for (const std::string& line : doc.InfoText) t += "| " + DisplayText(line) + "\n";
     t += "\n";
-    out_ << t;
+    return StandardOutput(t);
+  }
+
+  // Text on standard output, checked like a file: a write that fails (a full
+  // device, a closed pipe) is said once and fails the image.
+  bool StandardOutput(const std::string& text) {
+    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out_.flush();
+    if (!out_) {
+      if (!toldStdout_) msgs_.Say("cannot write to standard output");
+      toldStdout_ = true;
+      return false;
+    }
+    return true;
   }
 
   bool Written(bool ok, const std::string& path) {
@@ -122,10 +135,7 @@ class ImageRun {
   bool Export(const TImageDoc& doc, int n, int count) {
     const std::string path = OutputPath(o_.OutDir, file_, n, count, "dat", o_.Out);
     if (path.empty()) {
-      const std::string text = AsciiExportText(*doc.Picture, sep_);
-      out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-      out_.flush();
-      return static_cast<bool>(out_);
+      return StandardOutput(AsciiExportText(*doc.Picture, sep_));
     }
     return Written(WriteAsciiExport(*doc.Picture, path, sep_), path);
   }
@@ -195,7 +205,7 @@ class ImageRun {
       if (auto text = RoughnessMessage(doc.Picture.get(), sep_)) {
         std::string out;
         for (char c : *text) out += c == '\r' ? '\n' : c;
-        out_ << out << "\n";
+        ok = StandardOutput(out + "\n") && ok;
       }
     }
     return ok;
@@ -248,6 +258,13 @@ class ImageRun {
 };
 
 }  // namespace
+
+bool WriteStandardOutput(const std::string& text) {
+  if (!std::cout) return false;
+  std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+  std::cout.flush();
+  return static_cast<bool>(std::cout);
+}
 
 std::string InputBaseName(const std::string& path) {
   std::string name = FileNamePart(path);
@@ -306,6 +323,9 @@ int RunFile(const TCliOptions& o, const std::string& file, char sep, std::ostrea
   ImageRun run(o, msgs, file, sep, out, err, liveProgress);
   for (int n = first; n <= last; ++n)
     if (!run.Run(*host.Images[n - 1], n, count)) status = 1;
+  // A file read only partly (a message said data were lost or set to 0) is a file
+  // that could not be read, although its images were still worked on and written.
+  if (msgs.DataLossCount() > 0) status = 1;
   return status;
 }
 
@@ -349,5 +369,8 @@ int RunCommand(const TCliOptions& o, char sep) {
       [&](size_t f, std::ostream& err) {
         if (files > 1 && Interactive(o))
           err << "tarnisk-cli: [" << f + 1 << "/" << files << "] " << o.Files[f] << std::endl;
+      },
+      [&](size_t f, std::ostream& err) {
+        err << "tarnisk-cli: " << o.Files[f] << ": cannot write to standard output" << std::endl;
       });
 }

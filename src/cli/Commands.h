@@ -18,6 +18,10 @@ int RunCommand(const TCliOptions& options, char sep);
 // named like an input, make the batch run one file after the other.
 bool FilesRunApart(const TCliOptions& options);
 
+// Writes `text` to standard output and flushes it; false when that failed (now or
+// before: the stream then stays failed).
+bool WriteStandardOutput(const std::string& text);
+
 // The file part of a path without its extension.
 std::string InputBaseName(const std::string& path);
 

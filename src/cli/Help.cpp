@@ -5,7 +5,7 @@ namespace {
 
 const char* kCommon =
     "  --image N|all         which image of a file (1-based); all: each in turn\n"
-    "  --decimal-point CHAR  decimal separator of numbers (default: the locale's)\n"
+    "  --decimal-point . | ,  decimal separator of numbers (default: the locale's)\n"
     "  --spectroscopy yes|no|cancel\n"
     "                        answer to \"Read spectroscopy data?\" (default yes)\n"
     "  --quiet               no progress or informational lines\n"
@@ -39,7 +39,10 @@ std::string GeneralHelp() {
          "  tarnisk-cli --version        the version\n"
          "\n"
          "Exit status: 0 success; 1 a file could not be opened, read or written, or an\n"
-         "operation was refused; 2 bad usage.\n"
+         "operation was refused; 2 bad usage. A file read only partly (a message says\n"
+         "that data were lost or set to 0, for example a file that ends too early) counts\n"
+         "as a file that could not be read: exit status 1, though its outputs are still\n"
+         "written. A failed write to standard output is exit status 1 as well.\n"
          "Messages are written to stderr as \"tarnisk-cli: FILE: TEXT\".\n"
          "Several files are worked on at the same time, one per processor; their\n"
          "outputs and messages come in the order of the files.\n";

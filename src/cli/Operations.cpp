@@ -40,13 +40,14 @@ TCliApply ParseInvert(const std::string&, const std::string&) {
 
 // rescale:X,Y,Z[,XUNIT,YUNIT,ZUNIT]: the rescale dialog filled from the image, the
 // new values typed in, then OK. The numbers are written with a point, since the comma
-// separates the fields.
+// separates the fields; like the dialog's edits they must be finite in single
+// precision (a range of 1e39 could not be saved and read again).
 TCliApply ParseRescale(const std::string& args, const std::string& text) {
   std::vector<std::string> fields = Split(args, ',');
   if (fields.size() != 3 && fields.size() != 6) Malformed(text);
   for (int i = 0; i < 3; ++i) {
-    double v;
-    if (!ParseNumber(fields[i], v, '.')) Malformed(text);
+    TNumberEdit edit(fields[i], TEditState::White);
+    if (!edit.AcceptSingle('.')) Malformed(text);
   }
   return [fields](TImageDoc& doc, int, TCliOpContext& ctx) {
     TAxesModel dialog;

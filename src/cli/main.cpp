@@ -49,11 +49,14 @@ int main(int argc, char** argv) {
   }
   switch (parse.What) {
     case TCliParse::Action::Help:
-      std::cout << (parse.HelpFor ? CommandHelp(*parse.HelpFor) : GeneralHelp());
-      return 0;
-    case TCliParse::Action::Version:
-      std::cout << VersionText();
-      return 0;
+    case TCliParse::Action::Version: {
+      const std::string text = parse.What == TCliParse::Action::Version ? VersionText()
+                               : parse.HelpFor ? CommandHelp(*parse.HelpFor)
+                                               : GeneralHelp();
+      if (WriteStandardOutput(text)) return 0;
+      std::cerr << "tarnisk-cli: cannot write to standard output\n";
+      return 1;
+    }
     case TCliParse::Action::Run:
       break;
   }

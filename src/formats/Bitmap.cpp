@@ -61,7 +61,7 @@ bool TLoadFiles::ReadBitmap(TImageDoc& window) {
     }
     const uint64_t cells = static_cast<uint64_t>(W) * static_cast<uint64_t>(H);
     if (read < cells) {
-      msg.ShowMessage(EndsTooEarlyText(name, read, cells), TMsgDlgType::mtWarning);
+      msg.ShowDataLoss(EndsTooEarlyText(name, read, cells), TMsgDlgType::mtWarning);
     }
   } else {
     // A decoder that cannot read the file would leave an all-zero image that looks like

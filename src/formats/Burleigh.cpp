@@ -59,7 +59,7 @@ bool TLoadFiles::ReadBurleigh(TImageDoc& window) {
   // A file that cannot hold the header and the trailer has nothing to show; it is
   // refused before a picture is made, so no empty window remains.
   if (header.size() < kHeaderSize || file.Size() < kHeaderSize + kTrailerSize) {
-    msg.ShowMessage(kReadError, TMsgDlgType::mtError);
+    msg.ShowDataLoss(kReadError, TMsgDlgType::mtError);
     return false;
   }
   const int32_t X = static_cast<int16_t>(LoadU16LE(&header[4]));
@@ -70,7 +70,7 @@ bool TLoadFiles::ReadBurleigh(TImageDoc& window) {
 
   const std::vector<uint8_t> t = file.Read(file.Size() - kTrailerSize, kTrailerSize);
   if (t.size() < kTrailerSize) {
-    msg.ShowMessage(kReadError, TMsgDlgType::mtError);
+    msg.ShowDataLoss(kReadError, TMsgDlgType::mtError);
     return false;
   }
   const uint32_t maxRangeX = LoadU32LE(&t[0]);
@@ -121,7 +121,7 @@ bool TLoadFiles::ReadBurleigh(TImageDoc& window) {
     float* row = pic.RowTable[r];
     for (int32_t c = 0; c < X; ++c) {
       if (s.size() - p < 2) {
-        msg.ShowMessage(kReadError, TMsgDlgType::mtError);
+        msg.ShowDataLoss(kReadError, TMsgDlgType::mtError);
         return true;  // the cells read so far keep their values
       }
       uint32_t lo = s[p];
@@ -130,7 +130,7 @@ bool TLoadFiles::ReadBurleigh(TImageDoc& window) {
       if (hi > 0x0F) {
         // One byte out of step: the high byte is the low byte of this sample.
         if (p >= s.size()) {
-          msg.ShowMessage(kReadError, TMsgDlgType::mtError);
+          msg.ShowDataLoss(kReadError, TMsgDlgType::mtError);
           return true;
         }
         lo = hi;

@@ -330,9 +330,9 @@ bool TLoadFiles::FillChannel(TImageDoc& window, int i, float scale) {
   }
   DataStream.Position = n * 4;
   if (n < need) {
-    Msgs().ShowMessage("The data file " + name + " holds only " + std::to_string(n) + " of " +
-                           std::to_string(need) + " values; the others are set to 0.",
-                       TMsgDlgType::mtInformation);
+    Msgs().ShowDataLoss("The data file " + name + " holds only " + std::to_string(n) + " of " +
+                            std::to_string(need) + " values; the others are set to 0.",
+                        TMsgDlgType::mtInformation);
   }
   return true;
 }

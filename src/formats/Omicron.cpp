@@ -245,9 +245,9 @@ bool TOmicron::ReadScannerInfo(TLineReader& lines) {
   sizesValid_ = x && y;
   if (!sizesValid_) {
     // Without the image size no topographic channel can be read.
-    msg_.ShowMessageAt("The image size \"" + (x ? sizeText[1] : sizeText[0]) +
-                           "\" is not a whole number: no topographic channel is read.",
-                       TMsgDlgType::mtError);
+    msg_.ShowDataLoss("The image size \"" + (x ? sizeText[1] : sizeText[0]) +
+                          "\" is not a whole number: no topographic channel is read.",
+                      TMsgDlgType::mtError, true);
   }
   return true;
 }
@@ -288,15 +288,17 @@ void TOmicron::ReadTopographicChannels(TLineReader& lines) {
 
     const std::optional<double> r = ParseDouble(resolution);
     if (!r) {
-      msg_.ShowMessageAt("The resolution \"" + resolution + "\" of channel " + info.ChannelLetter +
-                             " is not a number: the channel is not read.",
-                         TMsgDlgType::mtError);
+      msg_.ShowDataLoss("The resolution \"" + resolution + "\" of channel " + info.ChannelLetter +
+                            " is not a number: the channel is not read.",
+                        TMsgDlgType::mtError, true);
       continue;
     }
     info.Resolution = static_cast<float>(*r);
     if (topoCount_ == kMaxOmicronChannels) {
       // Further channels are passed over; the first eight open.
-      if (!told) msg_.ShowMessageAt("Only the first 8 topographic channels are read.");
+      if (!told)
+        msg_.ShowDataLoss("Only the first 8 topographic channels are read.",
+                          TMsgDlgType::mtInformation, true);
       told = true;
       continue;
     }
@@ -329,9 +331,9 @@ void TOmicron::ReadSpectroscopicChannels(TLineReader& lines) {
     const std::optional<int32_t> py = ParseInt(y);
     if (!r || !n || !px || !py) {
       const std::string& bad = !r ? resolution : !n ? points : !px ? x : y;
-      msg_.ShowMessageAt("The value \"" + bad + "\" of spectroscopy channel " + info.ChannelLetter +
-                             " is not a number: the channel is not read.",
-                         TMsgDlgType::mtError);
+      msg_.ShowDataLoss("The value \"" + bad + "\" of spectroscopy channel " + info.ChannelLetter +
+                            " is not a number: the channel is not read.",
+                        TMsgDlgType::mtError, true);
       continue;
     }
     info.Resolution = static_cast<float>(*r);
@@ -339,7 +341,9 @@ void TOmicron::ReadSpectroscopicChannels(TLineReader& lines) {
     info.X = *px;
     info.Y = *py;
     if (spectroCount_ == kMaxOmicronChannels) {
-      if (!told) msg_.ShowMessageAt("Only the first 8 spectroscopy channels are read.");
+      if (!told)
+        msg_.ShowDataLoss("Only the first 8 spectroscopy channels are read.",
+                          TMsgDlgType::mtInformation, true);
       told = true;
       continue;
     }
@@ -369,7 +373,8 @@ void TOmicron::ReadFrame(TFileBytes& stream, uint64_t offset, const ImageInfo& i
   // A short data file leaves zeros behind; the user is told rather than shown a
   // silently cut image.
   if (available < cells) {
-    msg_.ShowMessageAt(EndsTooEarlyText(info.FileName, available, cells), TMsgDlgType::mtWarning);
+    msg_.ShowDataLoss(EndsTooEarlyText(info.FileName, available, cells), TMsgDlgType::mtWarning,
+                      true);
   }
 }
 
@@ -377,7 +382,8 @@ bool TOmicron::ReadTopographicData(int Index, TImageDoc& Window) {
   const topographicInfo& info = Topographic(Index);
   TFileBytes file;
   if (!file.Open(info.FileName)) {
-    msg_.ShowMessageAt("Cannot open file " + info.FileName, TMsgDlgType::mtError);
+    // The channel's window stays with an image of zeros.
+    msg_.ShowDataLoss("Cannot open file " + info.FileName, TMsgDlgType::mtError, true);
     return false;
   }
   ReadFrame(file, 0, info, Window);
@@ -388,7 +394,7 @@ bool TOmicron::OpenSpectroscopyFile(int Index) {
   CloseSpectroscopyFile();
   const spectroscopicInfo& info = Spectroscopic(Index);
   if (!spectroStream_.Open(info.FileName)) {
-    msg_.ShowMessageAt("Cannot open file " + info.FileName, TMsgDlgType::mtError);
+    msg_.ShowDataLoss("Cannot open file " + info.FileName, TMsgDlgType::mtError, true);
     return false;
   }
   spectroIndex_ = Index;

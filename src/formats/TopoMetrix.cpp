@@ -78,7 +78,7 @@ bool TLoadFiles::ReadTopoMetrix(TImageDoc& window) {
   }
   // A file that ends early keeps the points it has; the user is told the rest are 0.
   if (available < cells) {
-    msg.ShowMessage(EndsTooEarlyText(FileNames[1], available, cells), TMsgDlgType::mtWarning);
+    msg.ShowDataLoss(EndsTooEarlyText(FileNames[1], available, cells), TMsgDlgType::mtWarning);
   }
   return true;
 }

@@ -43,6 +43,22 @@ class Messages {
 
   // The decimal separator of the user's locale.
   virtual char DecimalSeparator() const = 0;
+
+  // A message saying that data of a file were lost or replaced by zeros (a file that
+  // ends too early, a read error, a channel that is not read): shown like any other
+  // (beside the main window when `atDialogPosition`) and counted, so that a batch run
+  // can tell a file read only partly from one read whole.
+  void ShowDataLoss(const std::string& text, TMsgDlgType kind, bool atDialogPosition = false) {
+    ++dataLosses_;
+    if (atDialogPosition)
+      ShowMessageAt(text, kind);
+    else
+      ShowMessage(text, kind, {});
+  }
+  int DataLossCount() const { return dataLosses_; }
+
+ private:
+  int dataLosses_ = 0;
 };
 
 // Used where no platform is attached: says nothing, answers every question with the

@@ -16,9 +16,11 @@ struct Result {
   QByteArray err;
 };
 
-Result Cli(const QStringList& args, const QString& workDir = {}, const QString& locale = "C") {
+Result Cli(const QStringList& args, const QString& workDir = {}, const QString& locale = "C",
+           const QString& stdoutFile = {}) {
   QProcess p;
   if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+  if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("LC_ALL", locale);
   p.setProcessEnvironment(env);
@@ -74,6 +76,19 @@ QByteArray ReadAll(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+QByteArray U16(int v) {
+  return QByteArray(1, char(v & 0xFF)) + QByteArray(1, char((v >> 8) & 0xFF));
+}
+QByteArray U32(quint32 v) {
+  return U16(int(v & 0xFFFF)) + U16(int(v >> 16));
+}
+
 }  // namespace
 
 class TestCli : public QObject {
@@ -124,6 +139,17 @@ class TestCli : public QObject {
                               << "--kind";
     QTest::newRow("decimal point")
         << QStringList{"info", "--decimal-point", "ab", Demo()} << "--decimal-point";
+    // Numbers with another separator could not be read again.
+    QTest::newRow("decimal point letter")
+        << QStringList{"info", "--decimal-point", "x", Demo()} << "--decimal-point";
+    QTest::newRow("decimal point digit")
+        << QStringList{"export", "--decimal-point", "5", Demo()} << "--decimal-point";
+    // A range beyond the single range could not be saved and read again.
+    QTest::newRow("rescale beyond singles")
+        << QStringList{"process", Demo(), "--op", "rescale:1e39,1,1"} << "malformed operation";
+    QTest::newRow("rescale height beyond singles")
+        << QStringList{"process", Demo(), "--op", "rescale:1,1,-4e38,nm,nm,nm"}
+        << "malformed operation";
     QTest::newRow("spectroscopy") << QStringList{"info", "--spectroscopy", "maybe", Demo()}
                                   << "--spectroscopy";
     QTest::newRow("several exports to one place")
@@ -456,6 +482,71 @@ class TestCli : public QObject {
                  .exit,
              0);
     QVERIFY(ReadAll(dir.filePath("again.txt")).contains("YPhysUnit  : \xB5m"));
+  }
+
+  void filesReadOnlyPartlyExitOneAndStillWriteTheirOutputs() {
+    QTemporaryDir dir;
+    // Burleigh: 30 x 30 samples announced, 5 present (and the trailer's 20 words).
+    QByteArray img = QByteArray::fromHex("66660640") + U16(30) + U16(30) + QByteArray(10, 1);
+    for (quint32 v : {20000u, 20000u, 3000u, 10000u, 10000u, 1000u}) img += U32(v);
+    img += U16(1) + U16(1) + U16(1) + U16(0) + U32(0) + U32(0);
+    WriteFile(dir.filePath("short.img"), img);
+    // TopoMetrix: the data offset lies past the end of the file.
+    QByteArray tfp(512, '\0');
+    tfp.replace(260, 4, U32(100000));
+    tfp.replace(406, 4, U32(2));
+    tfp.replace(410, 4, U32(2));
+    WriteFile(dir.filePath("far.tfp"), tfp);
+    // Native: the data file holds 3 of 4 values.
+    WriteFile(dir.filePath("n.txt"),
+              "Version    : 1.10\r\nXScanRange : 1\r\nYScanRange : 1\r\nXPhysUnit  : nm\r\n"
+              "YPhysUnit  : nm\r\nxPixel     : 2\r\nyPixel     : 2\r\nFileDescBegin\r\n"
+              "FileName : n.sin\r\nFileDescEnd\r\n");
+    WriteFile(dir.filePath("n.sin"), QByteArray(12, '\0'));
+    struct Case {
+      const char* file;
+      const char* message;
+    };
+    for (const Case& c : {Case{"short.img", "Read error encountered, process canceled"},
+                          Case{"far.tfp", "ends too early: 0 of 4 points read, the rest are 0."},
+                          Case{"n.txt", "holds only 3 of 4 values; the others are set to 0."}}) {
+      const QString out = dir.filePath(QString(c.file) + ".dat");
+      Result r = Cli({"process", dir.filePath(c.file), "--ascii", out});
+      QCOMPARE(r.exit, 1);
+      QVERIFY2(r.err.contains(c.message), r.err.constData());
+      QVERIFY2(QFile::exists(out), c.file);  // the outputs are still written
+      r = Cli({"info", dir.filePath(c.file)});
+      QCOMPARE(r.exit, 1);
+      QVERIFY(r.out.contains("columns: "));
+    }
+    // Read whole, the same kind of file exits 0.
+    WriteFile(dir.filePath("n.sin"), QByteArray(16, '\0'));
+    QCOMPARE(Cli({"info", dir.filePath("n.txt")}).exit, 0);
+  }
+
+  void failedWritesToStandardOutputExitOne() {
+    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full here");
+    struct Case {
+      QStringList args;
+      bool message;  // the per-file line names the file
+    };
+    for (const Case& c : {Case{{"info", Demo()}, true}, Case{{"export", Demo()}, true},
+                          Case{{"process", Demo(), "--stats"}, true}, Case{{"--help"}, false},
+                          Case{{"info", "--help"}, false}}) {
+      const Result r = Cli(c.args, {}, "C", "/dev/full");
+      QCOMPARE(r.exit, 1);
+      QVERIFY2(r.err.contains("cannot write to standard output"), r.err.constData());
+      if (c.message) QVERIFY(r.err.contains(Demo().toUtf8() + ": cannot write"));
+      QCOMPARE(r.err.count("cannot write to standard output"), 1);
+    }
+    // Several files, worked on at the same time, their texts written later: each file
+    // says so once.
+    for (const QStringList& args :
+         {QStringList{"info", Demo(), Demo()}, QStringList{"process", Demo(), Demo(), "--stats"}}) {
+      const Result r = Cli(args, {}, "C", "/dev/full");
+      QCOMPARE(r.exit, 1);
+      QCOMPARE(r.err.count(Demo().toUtf8() + ": cannot write to standard output"), 2);
+    }
   }
 
   void nativeRoundTripAndRefusal() {

@@ -147,6 +147,8 @@ TEST(Bitmap, ShortEightBitFileKeepsWhatWasReadAndSaySo) {
   EXPECT_EQ(host.messages.Texts(),
             std::vector<std::string>{"The file " + dir.Path("s.bmp") +
                                      " ends too early: 3 of 4 points read, the rest are 0."});
+  // Counted as data lost, so that a batch run fails the file.
+  EXPECT_EQ(host.messages.DataLossCount(), 1);
 }
 
 namespace {

@@ -191,6 +191,7 @@ TEST(Burleigh, MissingSamplesKeepWhatWasReadAndSaySo) {
   ASSERT_EQ(o.host.messages.shown.size(), 1u);
   EXPECT_EQ(o.host.messages.shown[0].text, "Read error encountered, process canceled");
   EXPECT_EQ(o.doc()->InfoText.size(), 12u);
+  EXPECT_EQ(o.host.messages.DataLossCount(), 1);
 }
 
 TEST(Burleigh, MissingFileSaysItIsNoBurleighFile) {

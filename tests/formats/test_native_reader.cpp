@@ -321,6 +321,7 @@ TEST(NativeChannelFailures, ShortDataFileLeavesZerosAndSaysSo) {
   EXPECT_EQ(msgs.Texts(), std::vector<std::string>{
                               "The data file a.int holds only 3 of 4 values; the others are set "
                               "to 0."});
+  EXPECT_EQ(msgs.DataLossCount(), 1);  // data lost: a batch run fails the file
 }
 
 TEST(NativeChannelFailures, OtherExtensionsAndLongFilesReadSafely) {

@@ -274,6 +274,8 @@ TEST(Omicron, MissingOrShortDataFiles) {
       (std::vector<std::string>{"Cannot open file " + dir.Path("d.tf0"),
                                 "The file " + dir.Path("d.tf1") +
                                     " ends too early: 3 of 12 points read, the rest are 0."}));
+  // Both say that data were lost (a zero image, a cut one).
+  EXPECT_EQ(host.messages.DataLossCount(), 2);
 }
 
 TEST(Omicron, UnusableSizesOpenNoEmptyWindow) {

@@ -126,6 +126,7 @@ TEST(TopoMetrix, ShortFilesKeepWhatWasReadAndSaySo) {
     EXPECT_EQ(host.messages.shown[0].text, "The file " + dir.Path("s.tfp") +
                                                " ends too early: " + std::to_string(read) +
                                                " of 4 points read, the rest are 0.");
+    EXPECT_EQ(host.messages.DataLossCount(), 1);
   }
 }
 
