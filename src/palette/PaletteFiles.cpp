@@ -2,8 +2,9 @@
 #include "palette/PaletteFiles.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <limits>
+
+#include "formats/FileBytes.h"
 
 namespace {
 
@@ -83,10 +84,9 @@ std::string HeaderLine(LineReader& reader) {
 }
 
 std::FILE* OpenForReading(const std::string& fileName) {
-  // A folder opens for reading on some systems; it is no palette file.
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(fileName, ec)) return nullptr;
-  return std::fopen(fileName.c_str(), "rb");
+  // Only a regular file: a folder opens for reading on some systems, and a pipe or a
+  // device could make the read wait forever.
+  return OpenRegularFile(fileName);
 }
 
 struct FileCloser {
