@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth fonts-dejavu-core
+  ghostscript  # renders the pages printed to PDF in the print tests
 )
 
 missing=()

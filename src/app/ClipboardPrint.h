@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 class QMimeData;
@@ -16,7 +18,12 @@ QMimeData* ComposedViewMimeData(const QPicture& view, const QImage& shown, const
 
 enum class TPrintResult { Printed, PrinterFailed };
 
-// One page: `image` drawn with one pixel to a 5 x 5 block of printer pixels at
-// (10, 10), the job titled `title`. PrinterFailed when the printer could not be
-// begun or ended (the job is aborted then).
+// Where the image goes on the page, in printer pixels from the top-left corner of the
+// printable area `printable`: one image pixel to a 5 x 5 block at (10, 10); when that
+// does not fit (with 10 pixels to spare on the far sides too), scaled down to fit,
+// keeping the image's aspect.
+QRect PrintTarget(QSize image, QSize printable);
+
+// One page: `image` drawn into PrintTarget, the job titled `title`. PrinterFailed
+// when the printer could not be begun or ended (the job is aborted then).
 TPrintResult PrintImage(QPrinter& printer, const QImage& image, const QString& title);

@@ -7,6 +7,8 @@
 #include <QFileSystemModel>
 #include <QRegularExpression>
 
+#include "image/FileNames.h"
+
 namespace {
 
 // The open dialog's filters, index 1..6 in this order: a description and its
@@ -73,10 +75,21 @@ QString RunOpenDialog(QWidget* parent, const QString& folder, int& filterIndex) 
   return dialog.selectedFiles().constFirst();
 }
 
+QString BitmapSaveName(const QString& fileName) {
+  const std::string name = fileName.toStdString();
+  if (QString::fromStdString(FilePartExtension(name))
+          .compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0)
+    return fileName;
+  return QString::fromStdString(WithoutExtension(name)) + QStringLiteral(".bmp");
+}
+
 int TSaveDialog::Run(QWidget* parent, QString& fileName) {
   QFileDialog dialog(parent, QStringLiteral("Save As"));
   dialog.setObjectName(QStringLiteral("SaveDialog"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // Its own question would be about the name typed, not about the files written, and
+  // a native save that it let pass would then be refused anyway.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   QStringList filters;

@@ -16,8 +16,14 @@ QStringList PatternsOfFilter(const QString& filter);
 // or returns an empty text when cancelled.
 QString RunOpenDialog(QWidget* parent, const QString& folder, int& filterIndex);
 
+// The name under which Save writes its bitmap: the chosen name with the extension of
+// its file part replaced by ".bmp" (added when it has none), whatever filter was
+// chosen, so that the file opens again as what it is. A ".bmp" in any case stays.
+QString BitmapSaveName(const QString& fileName);
+
 // The save dialog keeps its file name and filter for the session, like one dialog
-// object would.
+// object would. It asks nothing about existing files: the command knows which file
+// it writes and answers for it (a bitmap asks to replace, the native writer refuses).
 class TSaveDialog {
  public:
   // Runs the dialog with `fileName` proposed. Returns the filter index 1..3 and sets

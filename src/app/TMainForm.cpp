@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -528,12 +529,20 @@ bool TMainForm::WriteBitmapFile(TMDIChild& child, const QString& fileName) {
   return true;
 }
 
+bool TMainForm::MayReplace(const QString& fileName) {
+  if (!QFileInfo::exists(fileName)) return true;
+  return messages_->Ask(fileName.toStdString() + " already exists.\nDo you want to replace it?",
+                        TMsgDlgType::mtConfirmation, mbYes | mbNo, false) == TModalResult::mrYes;
+}
+
 void TMainForm::FileSaveItemClick() {
   TMDIChild* child = ActiveImageChild();
   if (!child) return;
   QString name = saveDialog_.LastFileName();
   if (saveDialog_.Run(this, name) == 0) return;
-  // Save writes the rendered bitmap whatever filter was chosen.
+  // Save writes the rendered bitmap whatever filter was chosen, under a bitmap's name.
+  name = BitmapSaveName(name);
+  if (!MayReplace(name)) return;
   WriteBitmapFile(*child, name);
 }
 
@@ -551,9 +560,10 @@ void TMainForm::FileSaveAsItemClick() {
   const int index = saveDialog_.Run(this, name);
   if (index == 0) return;
   if (index == 1) {
-    WriteBitmapFile(*child, name);
+    if (MayReplace(name)) WriteBitmapFile(*child, name);
     return;
   }
+  // The writer refuses an existing parameter file itself ("File exists! Abort!").
   WriteNativeFiles(child->Doc(), name.toStdString(), NativeKindOfFilter(index), *messages_);
 }
 
@@ -685,9 +695,16 @@ void TMainForm::FontItemClick() {
   dialog.setOption(QFontDialog::DontUseNativeDialog);
   if (dialog.exec() != QDialog::Accepted) return;
   const QFont chosen = dialog.selectedFont();
+  // The font dialog has no colour: the colour dialog follows, starting on the colour
+  // in use. Cancelling it keeps that colour (the font is taken all the same).
+  QColorDialog colours(fontColor_, this);
+  colours.setObjectName(QStringLiteral("FontColorDialog"));
+  colours.setWindowTitle(QStringLiteral("Font colour"));
+  colours.setOption(QColorDialog::DontUseNativeDialog);
+  if (colours.exec() == QDialog::Accepted && colours.selectedColor().isValid())
+    fontColor_ = colours.selectedColor();
   settings_->WriteString(settings::kFont, "Name", chosen.family().toStdString());
   settings_->WriteInteger(settings::kFont, "Size", chosen.pointSize());
-  // The dialog has no colour choice here: the stored colour is kept.
   settings_->WriteInteger(settings::kFont, "Color",
                           fontColor_.red() | (fontColor_.green() << 8) | (fontColor_.blue() << 16));
   setFont(chosen);
@@ -695,6 +712,7 @@ void TMainForm::FontItemClick() {
   // from the main window.
   if (TMDIChild* child = CurrentImageWindow()) {
     child->SetWindowFont(chosen);
+    child->SetFontColor(fontColor_);
     child->ComposeView();
   }
 }
@@ -707,7 +725,9 @@ void TMainForm::CopyItemClick() {
 }
 
 void TMainForm::Print1Click() {
-  QPrinter printer;
+  // The printer's own resolution: a printer pixel is then a dot of the page (at the
+  // screen's resolution a 256-pixel image printed 5 times would be 13 inches wide).
+  QPrinter printer(QPrinter::HighResolution);
   QPrintDialog dialog(&printer, this);
   if (dialog.exec() != QDialog::Accepted) return;
   PrintActiveImage(printer);

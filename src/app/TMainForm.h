@@ -146,6 +146,8 @@ class TMainForm : public QMainWindow, public TArithHost {
   // The window's rendered bitmap as a Windows bitmap; "Cannot create file ..." when
   // it cannot be written.
   bool WriteBitmapFile(TMDIChild& child, const QString& fileName);
+  // True when `fileName` does not exist or the user agreed to replace it.
+  bool MayReplace(const QString& fileName);
   TMDIChild* ChildOf(const TImageDoc& doc) const;
 
   std::unique_ptr<QtMessages> ownMessages_;

@@ -1,13 +1,16 @@
 // The main window's commands on the current image window: Duplicate, Invers,
 // Roughness, Rename, Refresh and the drag source of the arithmetic window.
 #include <QClipboard>
+#include <QColorDialog>
 #include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -144,14 +147,48 @@ class TestMainFormCommands : public QObject {
       dlg->setCurrentFont(wanted);
       dlg->accept();
     });
+    // The colour dialog that follows is cancelled: the colour in use stays.
+    QColor offered;
+    AnswerModal<QColorDialog>([&](QColorDialog* dlg) {
+      offered = dlg->currentColor();
+      dlg->reject();
+    });
     form_->FontItemClick();
     TIniFile disk(dir_.filePath("tarnisk.ini").toStdString());
     QCOMPARE(disk.ReadString("Font", "Name", ""), std::string("DejaVu Serif"));
     QCOMPARE(disk.ReadInteger("Font", "Size", 0), 15);
+    QCOMPARE(offered, QColor(Qt::black));
+    QCOMPARE(disk.ReadInteger("Font", "Color", -1), 0);
     QCOMPARE(form_->font().pointSize(), 15);
     QCOMPARE(current->font().pointSize(), 15);
     QCOMPARE(other->font(), before);
     QCOMPARE(AddImage("c")->font().pointSize(), 15);
+  }
+
+  void fontCommandChoosesTheColourTooAndStoresIt() {
+    TMDIChild* other = AddImage("a");
+    TMDIChild* current = AddImage("b");
+    AnswerModal<QFontDialog>([](QFontDialog* dlg) { dlg->accept(); });
+    AnswerModal<QColorDialog>([](QColorDialog* dlg) {
+      dlg->setCurrentColor(QColor(0, 128, 255));
+      dlg->accept();
+    });
+    form_->FontItemClick();
+    // Stored with red in the low byte.
+    TIniFile disk(dir_.filePath("tarnisk.ini").toStdString());
+    QCOMPARE(disk.ReadInteger("Font", "Color", -1), 0xFF8000);
+    QCOMPARE(current->FontColor(), QColor(0, 128, 255));
+    QCOMPARE(other->FontColor(), QColor(Qt::black));
+    QCOMPARE(AddImage("c")->FontColor(), QColor(0, 128, 255));
+    // The next time the colour dialog starts on it.
+    QColor offered;
+    AnswerModal<QFontDialog>([](QFontDialog* dlg) { dlg->accept(); });
+    AnswerModal<QColorDialog>([&](QColorDialog* dlg) {
+      offered = dlg->currentColor();
+      dlg->reject();
+    });
+    form_->FontItemClick();
+    QCOMPARE(offered, QColor(0, 128, 255));
   }
 
   void copyPutsTheComposedViewOnTheClipboard() {
@@ -163,6 +200,39 @@ class TestMainFormCommands : public QObject {
     QVERIFY(mime->data("image/svg+xml").contains("<svg"));
     const QImage img = qvariant_cast<QImage>(mime->imageData());
     QCOMPARE(img.size(), w->ClientSize());
+  }
+
+  void clipboardSvgDrawsWhatThePngShows() {
+    TMDIChild* w = AddImage("a");
+    w->zscalingItem->trigger();  // colour bar and labels too
+    QGuiApplication::clipboard()->clear();
+    form_->CopyItemClick();
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(mime);
+    const QImage png =
+        qvariant_cast<QImage>(mime->imageData()).convertToFormat(QImage::Format_RGB32);
+    QSvgRenderer svg(mime->data("image/svg+xml"));
+    QVERIFY(svg.isValid());
+    QCOMPARE(svg.viewBox(), QRect(QPoint(0, 0), png.size()));
+    QImage drawn(png.size(), QImage::Format_RGB32);
+    drawn.fill(Qt::red);  // shows through wherever the drawing leaves its box empty
+    {
+      QPainter p(&drawn);
+      svg.render(&p, QRectF(QPointF(0, 0), QSizeF(png.size())));
+    }
+    // Both show the same pixels, up to the smoothing of text and edges.
+    int differing = 0;
+    for (int y = 0; y < png.height(); ++y)
+      for (int x = 0; x < png.width(); ++x) {
+        const QColor a = png.pixelColor(x, y), b = drawn.pixelColor(x, y);
+        if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                std::abs(a.blue() - b.blue()) >
+            60)
+          ++differing;
+      }
+    QVERIFY2(differing < png.width() * png.height() / 100,
+             qPrintable(
+                 QString("%1 of %2 pixels differ").arg(differing).arg(png.width() * png.height())));
   }
 
   void onlyAnImageViewIsADragSource() {

@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +29,11 @@ void Choose(QFileDialog* dlg, const QString& file, int filterIndex) {
   static_cast<QDialog*>(dlg)->accept();
 }
 
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 }  // namespace
 
 class TestMainFormFiles : public QObject {
@@ -43,6 +50,8 @@ class TestMainFormFiles : public QObject {
   void init() {
     QFile::remove(Path("tarnisk.ini"));
     msgs_.shown.clear();
+    msgs_.asked.clear();
+    msgs_.answers.clear();
     form_ = std::make_unique<TMainForm>(&msgs_, Path("tarnisk.ini"));
     form_->resize(900, 700);
     form_->show();
@@ -119,6 +128,68 @@ class TestMainFormFiles : public QObject {
     QCOMPARE(img.size(), QSize(256, 256));
     QVERIFY(!QFile::exists(Path("plain.int")));
     QVERIFY(!QFile::exists(Path("plain.txt")));
+
+    // With a native filter the name still says what the file is, so it opens again.
+    struct Case {
+      const char* typed;
+      int filter;
+      const char* written;
+    };
+    for (const Case& c : {Case{"scan", 2, "scan.bmp"}, Case{"other.txt", 3, "other.bmp"},
+                          Case{"third.sin", 2, "third.bmp"}, Case{"Fourth.BMP", 2, "Fourth.BMP"}}) {
+      AnswerModal<QFileDialog>([&](QFileDialog* dlg) { Choose(dlg, Path(c.typed), c.filter); });
+      form_->FileSaveItemClick();
+      QCOMPARE(QImage(Path(c.written)).size(), QSize(256, 256));
+      if (QString(c.typed) != c.written) QVERIFY2(!QFile::exists(Path(c.typed)), c.typed);
+      QVERIFY(!QFile::exists(Path(c.written) + ".txt"));
+    }
+    QVERIFY(msgs_.shown.empty());
+    QVERIFY(msgs_.asked.empty());
+  }
+
+  void saveAsksBeforeReplacingABitmap() {
+    form_->OpenFile(kDemo);
+    QFile old(Path("kept.bmp"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    msgs_.answers = {TModalResult::mrNo};
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) { Choose(dlg, Path("kept"), 2); });
+    form_->FileSaveItemClick();
+    QCOMPARE(msgs_.asked, std::vector<std::string>{Path("kept.bmp").toStdString() +
+                                                   " already exists.\nDo you want to replace it?"});
+    QCOMPARE(QFileInfo(Path("kept.bmp")).size(), 3);
+    msgs_.answers = {TModalResult::mrYes};
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) { Choose(dlg, Path("kept.bmp"), 1); });
+    form_->FileSaveItemClick();
+    QCOMPARE(msgs_.asked.size(), size_t(2));
+    QCOMPARE(QImage(Path("kept.bmp")).size(), QSize(256, 256));
+  }
+
+  void saveAsLeavesAnExistingParameterFileToTheWritersRefusal() {
+    form_->OpenFile(kDemo);
+    QFile old(Path("taken.txt"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("keep");
+    old.close();
+    // Any box the file dialog would put up itself is recorded and answered.
+    QStringList boxes;
+    QTimer watch;
+    watch.setInterval(10);
+    connect(&watch, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes << box->text();
+        box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click() : box->accept();
+      }
+    });
+    watch.start();
+    AnswerModal<QFileDialog>([&](QFileDialog* dlg) { Choose(dlg, Path("taken.txt"), 2); });
+    form_->FileSaveAsItemClick();
+    watch.stop();
+    QCOMPARE(boxes, QStringList());
+    QCOMPARE(msgs_.Texts(), std::vector<std::string>{"File exists! Abort!"});
+    QVERIFY(msgs_.asked.empty());
+    QCOMPARE(ReadFile(Path("taken.txt")), QByteArray("keep"));
   }
 
   void cancelledSaveWritesNothing() {
