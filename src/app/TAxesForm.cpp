@@ -81,9 +81,11 @@ void TAxesForm::ToControls() {
 
 void TAxesForm::FromControls() {
   for (TNumberEditKeys* k : keys_) k->Take();
-  model_.Edit4 = Edit4->text().toStdString();
-  model_.Edit5 = Edit5->text().toStdString();
-  model_.Edit6 = Edit6->text().toStdString();
+  // Units are kept in the byte encoding of texts read from files, so that a unit
+  // that was only shown comes back byte for byte and a typed "Å" equals a file's.
+  model_.Edit4 = FileText(Edit4->text().toStdString());
+  model_.Edit5 = FileText(Edit5->text().toStdString());
+  model_.Edit6 = FileText(Edit6->text().toStdString());
 }
 
 void TAxesForm::showEvent(QShowEvent* event) {

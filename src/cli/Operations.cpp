@@ -10,6 +10,7 @@
 #include "cli/OpsWorkbench.h"
 #include "formats/OpenFile.h"
 #include "image/NumberFormat.h"
+#include "image/TextEncoding.h"
 #include "process/Arithmetic.h"
 #include "process/Rescale.h"
 
@@ -56,9 +57,10 @@ TCliApply ParseRescale(const std::string& args, const std::string& text) {
     dialog.Edit2.Text = fields[1];
     dialog.Edit3.Text = fields[2];
     if (fields.size() == 6) {
-      dialog.Edit4 = fields[3];
-      dialog.Edit5 = fields[4];
-      dialog.Edit6 = fields[5];
+      // As typed into the dialog: in the byte encoding of texts read from files.
+      dialog.Edit4 = FileText(fields[3]);
+      dialog.Edit5 = FileText(fields[4]);
+      dialog.Edit6 = FileText(fields[5]);
     }
     return dialog.BitBtn2Click(doc.Picture.get(), ctx.Msgs, ctx.Sep) == TAxesOkResult::Applied;
   };

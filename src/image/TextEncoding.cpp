@@ -55,3 +55,24 @@ std::string DisplayText(const std::string& s) {
   }
   return out;
 }
+
+std::string FileText(const std::string& utf8) {
+  if (!IsValidUtf8(utf8)) return utf8;
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<uint8_t>(utf8[i]);
+    if (c < 0x80) {
+      out += utf8[i];
+      continue;
+    }
+    // Two-byte sequences C2 80 .. C3 BF are U+0080 .. U+00FF, the Latin-1 range.
+    if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+      out += static_cast<char>(((c & 0x03) << 6) | (static_cast<uint8_t>(utf8[i + 1]) & 0x3F));
+      ++i;
+      continue;
+    }
+    return utf8;  // a character beyond Latin-1
+  }
+  return out;
+}

@@ -11,3 +11,9 @@ bool IsValidUtf8(const std::string& s);
 // read as Latin-1 (the single-byte texts of instrument files, such as 0xB5 for the
 // micro sign or 0xC5 for the Angstrom sign).
 std::string DisplayText(const std::string& s);
+
+// A text typed by the user (UTF-8) in the byte encoding of texts read from files:
+// Latin-1 when every character has a Latin-1 byte, so that a unit typed as "Å" equals
+// the same unit read from a file and is saved as the same byte; otherwise the UTF-8
+// bytes unchanged. Plain ASCII stays as it is.
+std::string FileText(const std::string& utf8);

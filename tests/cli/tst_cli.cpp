@@ -549,6 +549,19 @@ class TestCli : public QObject {
     }
   }
 
+  void rescaleUnitsAreSavedAsTheBytesOfFileTexts() {
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("units.txt");
+    const Result r =
+        Cli({"process", Demo(), "--op", QString::fromUtf8("rescale:1,1,1,\xC3\x85,\xC2\xB5m,pA"),
+             "--native", saved, "--kind", "sin"});
+    QCOMPARE(r.exit, 0);
+    const QByteArray text = ReadAll(saved);
+    QVERIFY(text.contains("XPhysUnit  : \xC5\r\n"));
+    QVERIFY(text.contains("YPhysUnit  : \xB5m\r\n"));
+    QVERIFY(!text.contains("\xC3\x85"));
+  }
+
   void nativeRoundTripAndRefusal() {
     QTemporaryDir dir;
     const QString saved = dir.filePath("saved.txt");

@@ -19,3 +19,17 @@ TEST(DisplayText, MalformedUtf8IsReadAsLatin1) {
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
   EXPECT_EQ(DisplayText("\xC3"), "\xC3\x83");
 }
+
+TEST(FileText, TypedTextsTakeTheLatin1BytesOfFileTexts) {
+  EXPECT_EQ(FileText("nm"), "nm");
+  EXPECT_EQ(FileText("\xC3\x85"), "\xC5");              // Å
+  EXPECT_EQ(FileText("\xC2\xB5m"), "\xB5m");            // µm
+  EXPECT_EQ(FileText("\xC3\xBF\xC2\x80"), "\xFF\x80");  // the ends of the range
+  // A character beyond Latin-1 keeps the whole text in UTF-8.
+  EXPECT_EQ(FileText("\xC3\x85 \xE2\x82\xAC"), "\xC3\x85 \xE2\x82\xAC");  // Å €
+  // Bytes that are no UTF-8 are taken as they are.
+  EXPECT_EQ(FileText("\xC5"), "\xC5");
+  // Shown and typed again, a file's text comes back byte for byte.
+  for (const std::string& file : {std::string("\xC5"), std::string("10 \xB5m"), std::string("pA")})
+    EXPECT_EQ(FileText(DisplayText(file)), file);
+}

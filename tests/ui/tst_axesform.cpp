@@ -136,6 +136,22 @@ class TestAxesForm : public QObject {
     QCOMPARE(doc.Picture->RowTable[1][1], 3e38f);
   }
 
+  void unitsKeepTheByteEncodingOfFileTexts() {
+    // A Burleigh-like unit: the Angstrom sign as the Latin-1 byte.
+    doc.Picture->ScanPara.PhysUnit = std::string(1, '\xC5');
+    RecordingMessages m;
+    TAxesForm f(
+        m, [&] { return &doc; }, [&] { ++updates; });
+    f.show();
+    QCOMPARE(f.Edit6->text(), QString::fromUtf8("\xC3\x85"));  // shown as Å
+    f.Edit5->setText(QString::fromUtf8("\xC2\xB5m"));          // µm typed
+    QTest::mouseClick(f.BitBtn2, Qt::LeftButton);
+    QCOMPARE(updates, 1);
+    QCOMPARE(doc.Picture->ScanPara.PhysUnit, std::string("\xC5"));
+    QCOMPARE(doc.Picture->ScanPara.YPhysUnit, std::string("\xB5m"));
+    QCOMPARE(doc.Picture->ScanPara.XPhysUnit, std::string("nm"));
+  }
+
   void cancelAndEscapeChangeNothing() {
     RecordingMessages m;
     TAxesForm f(
