@@ -220,7 +220,9 @@ class TestMainFormCommands : public QObject {
       QPainter p(&drawn);
       svg.render(&p, QRectF(QPointF(0, 0), QSizeF(png.size())));
     }
-    // Both show the same pixels, up to the smoothing of text and edges.
+    // Both show the same pixels, up to the smoothing of text and edges: the renderer draws
+    // one-pixel frames on pixel borders smoothed over two pixels, about 1 % of this view.
+    // Drawn at any other size than its box (three quarters, say), most pixels differ.
     int differing = 0;
     for (int y = 0; y < png.height(); ++y)
       for (int x = 0; x < png.width(); ++x) {
@@ -230,7 +232,7 @@ class TestMainFormCommands : public QObject {
             60)
           ++differing;
       }
-    QVERIFY2(differing < png.width() * png.height() / 100,
+    QVERIFY2(differing < png.width() * png.height() * 3 / 100,
              qPrintable(
                  QString("%1 of %2 pixels differ").arg(differing).arg(png.width() * png.height())));
   }
