@@ -73,11 +73,30 @@ bool TLoadFiles::ReadBitmap(TImageDoc& window) {
       msg.ShowMessage("Cannot decode the bitmap " + name, TMsgDlgType::mtError);
       return false;
     }
+    // A decoder may fill the pixels of a file that ends too early with zeros or with
+    // whatever it likes. For uncompressed lines (plain or with bit fields) the bytes of
+    // each pixel are known: a pixel whose bytes are not all in the file was not read and
+    // is 0, and the user is told, as for 8-bit files.
+    const uint32_t compression = LoadU32LE(&h[30]);
+    const bool fixedLines = planes == 1 && (compression == 0 || compression == 3);
+    const uint64_t stride = (static_cast<uint64_t>(W) * bits + 31) / 32 * 4;
+    uint64_t read = 0;
     for (int32_t r = 0; r < H; ++r) {
+      const uint64_t line = pixelOffset + stride * static_cast<uint64_t>(r);
       for (int32_t c = 0; c < W; ++c) {
+        const uint64_t end = line + (static_cast<uint64_t>(c + 1) * bits + 7) / 8;
+        if (fixedLines && end > file.Size()) {
+          pic.RowTable[r][c] = 0;
+          continue;
+        }
         const uint8_t* p = img.Pixel(c, H - 1 - r);
         pic.RowTable[r][c] = static_cast<float>(p[0] + p[1] + p[2]);
+        ++read;
       }
+    }
+    const uint64_t cells = static_cast<uint64_t>(W) * static_cast<uint64_t>(H);
+    if (read < cells) {
+      msg.ShowDataLoss(EndsTooEarlyText(name, read, cells), TMsgDlgType::mtWarning);
     }
   }
 

@@ -503,13 +503,20 @@ class TestCli : public QObject {
               "YPhysUnit  : nm\r\nxPixel     : 2\r\nyPixel     : 2\r\nFileDescBegin\r\n"
               "FileName : n.sin\r\nFileDescEnd\r\n");
     WriteFile(dir.filePath("n.sin"), QByteArray(12, '\0'));
+    // A 24-bit bitmap of 2 x 2 whose top line lacks 4 of its 8 bytes (decoded by the
+    // platform's decoder, which reads such a file without complaint).
+    QByteArray bmp = QByteArray("BM") + U32(70) + U32(0) + U32(54) + U32(40) + U32(2) + U32(2) +
+                     U16(1) + U16(24) + U32(0) + U32(16) + U32(2835) + U32(2835) + U32(0) + U32(0) +
+                     QByteArray(12, 7);
+    WriteFile(dir.filePath("cut.bmp"), bmp);
     struct Case {
       const char* file;
       const char* message;
     };
     for (const Case& c : {Case{"short.img", "Read error encountered, process canceled"},
                           Case{"far.tfp", "ends too early: 0 of 4 points read, the rest are 0."},
-                          Case{"n.txt", "holds only 3 of 4 values; the others are set to 0."}}) {
+                          Case{"n.txt", "holds only 3 of 4 values; the others are set to 0."},
+                          Case{"cut.bmp", "ends too early: 3 of 4 points read, the rest are 0."}}) {
       const QString out = dir.filePath(QString(c.file) + ".dat");
       Result r = Cli({"process", dir.filePath(c.file), "--ascii", out});
       QCOMPARE(r.exit, 1);

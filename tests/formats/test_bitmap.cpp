@@ -1,6 +1,7 @@
 // Bitmap import: palette indices of 8-bit bitmaps, red + green + blue of others.
 #include <gtest/gtest.h>
 
+#include "formats/FileBytes.h"
 #include "formats/OpenReaders.h"
 #include "image/ImageDecoder.h"
 #include "support/CollectingHost.h"
@@ -182,6 +183,71 @@ TEST(Bitmap, OtherDepthsGoThroughTheInstalledDecoder) {
   EXPECT_EQ(d->Picture->RowTable[0][1], 3);
   ASSERT_NE(eight, nullptr);
   EXPECT_EQ(eight->Picture->RowTable[0][1], 4);
+}
+
+namespace {
+// Stands in for a lenient platform decoder: every pixel of the size in the headers is
+// (10, 20, 30), however short the file.
+class LenientDecoder : public ImageDecoder {
+ public:
+  bool Decode(const uint8_t* data, size_t, int32_t, TDecodedImage& out) override {
+    out.Width = LoadI32LE(data + 18);
+    out.Height = LoadI32LE(data + 22);
+    out.Rgb.assign(static_cast<size_t>(out.Width) * static_cast<size_t>(out.Height) * 3, 0);
+    for (size_t i = 0; i < out.Rgb.size(); i += 3) {
+      out.Rgb[i] = 10;
+      out.Rgb[i + 1] = 20;
+      out.Rgb[i + 2] = 30;
+    }
+    return true;
+  }
+};
+}  // namespace
+
+TEST(Bitmap, DecodedFileThatEndsTooEarlyKeepsOnlyWholePixelsAndSaysSo) {
+  TempDir dir;
+  LenientDecoder decoder;
+  SetImageDecoder(&decoder);
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> file;
+    std::vector<std::vector<float>> rows;  // expected, row 0 = bottom line
+    std::string counts;                    // "n of m" points read; empty: no message
+  };
+  std::vector<uint8_t> rle = Bmp(3, 2, 4, {0, 0, 0, 0, 0}, 16);
+  rle[30] = 2;  // run-length lines are shorter than plain ones by nature
+  const std::vector<Case> cases = {
+      // 24 bits, 2 x 2, lines of 8 bytes: the top line has 4 of them, one whole pixel.
+      {"24 bits", Bmp(2, 2, 24, std::vector<uint8_t>(12, 1)), {{60, 60}, {60, 0}}, "3 of 4"},
+      // 4 bits, 3 x 2, lines of 4 bytes: one byte of the top line holds two pixels.
+      {"4 bits",
+       Bmp(3, 2, 4, std::vector<uint8_t>(5, 1), 16),
+       {{60, 60, 60}, {60, 60, 0}},
+       "5 of 6"},
+      // 32 bits, 1 x 2: the top pixel lacks its last byte.
+      {"32 bits", Bmp(1, 2, 32, std::vector<uint8_t>(7, 1)), {{60}, {0}}, "1 of 2"},
+      {"whole", Bmp(2, 2, 24, std::vector<uint8_t>(16, 1)), {{60, 60}, {60, 60}}, ""},
+      {"run-length", rle, {{60, 60, 60}, {60, 60, 60}}, ""},
+  };
+  for (const Case& k : cases) {
+    CollectingHost host;
+    TImageDoc* d = Open(host, dir.Write("t.bmp", k.file));
+    ASSERT_NE(d, nullptr) << k.what;
+    for (size_t r = 0; r < k.rows.size(); ++r)
+      for (size_t c = 0; c < k.rows[r].size(); ++c)
+        EXPECT_EQ(d->Picture->RowTable[r][c], k.rows[r][c]) << k.what << " " << r << "," << c;
+    if (k.counts.empty()) {
+      EXPECT_TRUE(host.messages.shown.empty()) << k.what;
+      EXPECT_EQ(host.messages.DataLossCount(), 0) << k.what;
+    } else {
+      EXPECT_EQ(host.messages.Texts(), std::vector<std::string>{"The file " + dir.Path("t.bmp") +
+                                                                " ends too early: " + k.counts +
+                                                                " points read, the rest are 0."})
+          << k.what;
+      EXPECT_EQ(host.messages.DataLossCount(), 1) << k.what;
+    }
+  }
+  SetImageDecoder(nullptr);
 }
 
 TEST(BmpDecoder, PalettedDepthsAndTopDownLines) {
