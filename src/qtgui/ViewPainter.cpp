@@ -174,14 +174,40 @@ QImage WithFewColoursIndexed(const QImage& image) {
   return out;
 }
 
+namespace {
+
+// Writes `bytes` as the whole file `path`. The image writers do not look at what
+// happens when their buffered file is flushed on closing, so a full disk or a failing
+// device would pass as success: the bytes are made in memory, written, flushed and the
+// file closed here, and every step is checked.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  if (file.write(bytes) != bytes.size() || !file.flush()) return false;
+  file.close();
+  return file.error() == QFileDevice::NoError;
+}
+
+// `img` encoded in `format` ("PNG", "BMP"); empty when it cannot be encoded.
+QByteArray Encoded(const QImage& img, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!img.save(&buffer, format)) return {};
+  return bytes;
+}
+
+}  // namespace
+
 bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& options,
                        int requestedW, int requestedH, const QFont& font, char sep,
                        QString* error) {
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix == "png") {
-    const QImage img =
-        WithFewColoursIndexed(ComposedViewImage(doc, options, requestedW, requestedH, font, sep));
-    if (img.save(path, "PNG")) return true;
+    const QByteArray png = Encoded(
+        WithFewColoursIndexed(ComposedViewImage(doc, options, requestedW, requestedH, font, sep)),
+        "PNG");
+    if (!png.isEmpty() && WriteWholeFile(path, png)) return true;
     if (error) *error = "Cannot write " + path;
     return false;
   }
@@ -205,9 +231,7 @@ bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& 
     PaintComposedView(p, doc, options, client.Width, client.Height, client.Width, client.Height,
                       font, sep);
   }
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-      file.write(buffer.data()) != buffer.data().size()) {
+  if (!WriteWholeFile(path, buffer.data())) {
     if (error) *error = "Cannot write " + path;
     return false;
   }
@@ -216,5 +240,6 @@ bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& 
 
 bool WriteBitmapFile(const TBitmap8& bitmap, const QString& path) {
   if (bitmap.Width <= 0 || bitmap.Height <= 0) return false;
-  return ToQImage(bitmap).save(path, "BMP");
+  const QByteArray bmp = Encoded(ToQImage(bitmap), "BMP");
+  return !bmp.isEmpty() && WriteWholeFile(path, bmp);
 }

@@ -556,6 +556,41 @@ class TestCli : public QObject {
     }
   }
 
+  void failedWritesOfImageFilesExitOne() {
+    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full here");
+    // Names with the right extensions that lead to a device on which every write fails
+    // for want of room: opening succeeds, only writing out the bytes fails.
+    QTemporaryDir dir;
+    // A small image: its files stay within the writers' buffers until they are closed.
+    WriteFile(dir.filePath("s.txt"),
+              "Version    : 1.10\r\nXScanRange : 1\r\nYScanRange : 1\r\nXPhysUnit  : nm\r\n"
+              "YPhysUnit  : nm\r\nxPixel     : 2\r\nyPixel     : 2\r\nFileDescBegin\r\n"
+              "FileName : s.sin\r\nFileDescEnd\r\n");
+    WriteFile(dir.filePath("s.sin"), QByteArray::fromHex("0000803f000000400000404000008040"));
+    const QString small = dir.filePath("s.txt");
+    for (const char* name : {"full.bmp", "full.png", "full.svg", "relief.bmp"})
+      QVERIFY(QFile::link("/dev/full", dir.filePath(name)));
+    struct Case {
+      QStringList args;
+      const char* file;
+    };
+    for (const Case& c : {Case{{"--bmp", dir.filePath("full.bmp")}, "full.bmp"},
+                          Case{{"--view", dir.filePath("full.png")}, "full.png"},
+                          Case{{"--view", dir.filePath("full.svg")}, "full.svg"},
+                          Case{{"--s3d", "1,0", dir.filePath("relief.bmp")}, "relief.bmp"}}) {
+      const Result r = Cli(QStringList{"process", small} + c.args);
+      QCOMPARE(r.exit, 1);
+      QVERIFY2(r.err.contains(QByteArray("ot write ") + dir.filePath(c.file).toUtf8()),
+               r.err.constData());
+    }
+    // The same outputs to ordinary files succeed.
+    const Result r = Cli({"process", small, "--bmp", dir.filePath("a.bmp"), "--view",
+                          dir.filePath("a.svg"), "--s3d", "1,0", dir.filePath("b.bmp")});
+    QCOMPARE(r.exit, 0);
+    QVERIFY(QImage(dir.filePath("a.bmp")).width() > 0);
+    QVERIFY(QImage(dir.filePath("b.bmp")).width() > 0);
+  }
+
   void rescaleUnitsAreSavedAsTheBytesOfFileTexts() {
     QTemporaryDir dir;
     const QString saved = dir.filePath("units.txt");
