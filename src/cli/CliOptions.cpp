@@ -241,7 +241,7 @@ TCliParse ParseCommandLine(const std::vector<std::string>& args) {
       throw CliUsageError("unknown option: " + arg, CommandName(o.Command));
     }
     if (arg == "--profile" || arg == "--s3d") {
-      // Two values: the spec (also as --profile=SPEC) and the path.
+      // Two values: the profile request (also as --profile=SPEC) and the path.
       std::string spec;
       if (inlineValue) {
         spec = *inlineValue;
