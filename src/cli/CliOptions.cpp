@@ -241,28 +241,28 @@ TCliParse ParseCommandLine(const std::vector<std::string>& args) {
       throw CliUsageError("unknown option: " + arg, CommandName(o.Command));
     }
     if (arg == "--profile" || arg == "--s3d") {
-      // Two values: the profile request (also as --profile=SPEC) and the path.
-      std::string spec;
+      // Two values: the profile line (also as --profile=LINE) and the path.
+      std::string choice;
       if (inlineValue) {
-        spec = *inlineValue;
+        choice = *inlineValue;
       } else {
         if (i + 1 >= args.size())
           throw CliUsageError(arg + " needs a value and a PATH", CommandName(o.Command));
-        spec = args[++i];
+        choice = args[++i];
       }
       if (i + 1 >= args.size()) throw CliUsageError(arg + " needs a PATH", CommandName(o.Command));
       const std::string path = args[++i];
       if (arg == "--profile") {
-        const auto p = ParseProfileSpec(spec);
+        const auto p = ParseProfileChoice(choice);
         if (!p)
-          throw CliUsageError("malformed --profile value: " + spec +
+          throw CliUsageError("malformed --profile value: " + choice +
                                   " (row:N[:W], col:N[:W], any:X1,Y1,X2,Y2 or radial:ANGLE[:W])",
                               CommandName(o.Command));
         o.Profiles.push_back({*p, path});
       } else {
-        const auto r = ParseReliefSpec(spec);
+        const auto r = ParseReliefChoice(choice);
         if (!r)
-          throw CliUsageError("malformed --s3d value: " + spec + " (G,S: two integers)",
+          throw CliUsageError("malformed --s3d value: " + choice + " (G,S: two integers)",
                               CommandName(o.Command));
         o.Reliefs.push_back({*r, path});
       }

@@ -57,13 +57,13 @@ struct TCliOptions {
   bool ZeroMax = false;
   bool XYLabel = false;
 
-  // --profile SPEC PATH and --s3d G,S PATH, in the order given.
+  // --profile LINE PATH and --s3d G,S PATH, in the order given.
   struct TProfileRequest {
-    TProfileSpec Spec;
+    TProfileChoice Choice;
     std::string Path;
   };
   struct TReliefRequest {
-    TReliefSpec Spec;
+    TReliefChoice Choice;
     std::string Path;
   };
   std::vector<TProfileRequest> Profiles;
@@ -74,8 +74,8 @@ struct TCliOptions {
   // More than one image may be chosen: several files, or every image of one.
   bool SeveralImages() const { return Files.size() > 1 || !Image.has_value(); }
   bool HasFileOutputs() const {
-    return !Ascii.empty() || !Native.empty() || !Bmp.empty() || !View.empty() ||
-           !Palette.empty() || !Profiles.empty() || !Reliefs.empty();
+    return !Ascii.empty() || !Native.empty() || !Bmp.empty() || !View.empty() || !Palette.empty() ||
+           !Profiles.empty() || !Reliefs.empty();
   }
 };
 

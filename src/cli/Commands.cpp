@@ -215,7 +215,7 @@ class ImageRun {
   bool Profile(const TImageDoc& doc, const TCliOptions::TProfileRequest& r, int n, int count) {
     TLineProfileModel model;
     CliProgress progress(err_, progressShown_, file_ + ": profile");
-    RunProfileSpec(r.Spec, *doc.Picture, sep_, model, &progress);
+    RunProfileChoice(r.Choice, *doc.Picture, sep_, model, &progress);
     const std::string path = Target(r.Path, n, count, "dat");
     const std::string text = ProfileFileText(model.Profile, model.Step);
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
@@ -226,7 +226,7 @@ class ImageRun {
 
   // The 3D view's bitmap B for one --s3d request.
   bool Relief(const TImageDoc& doc, const TCliOptions::TReliefRequest& r, int n, int count) {
-    const TReliefParams params = ReliefParams(r.Spec.Gain, r.Spec.Shift);
+    const TReliefParams params = ReliefParams(r.Choice.Gain, r.Choice.Shift);
     TBitmap8 B;
     const std::string path = Target(r.Path, n, count, "bmp");
     if (!DrawRelief(*doc.Picture, params.Gain, params.Shift, B)) {

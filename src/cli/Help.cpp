@@ -114,7 +114,7 @@ std::string CommandHelp(TCliCommand command) {
           "  --stats               the roughness text on standard output\n"
           "  --palette PATH        the image's colours as a palette file, the kind as for\n"
           "                        palette:FILE\n"
-          "  --profile SPEC PATH   the line profile file; SPEC row:N[:W], col:N[:W],\n"
+          "  --profile LINE PATH   the line profile file; LINE row:N[:W], col:N[:W],\n"
           "                        any:X1,Y1,X2,Y2 (cells, y from the top) or radial:ANGLE[:W]\n"
           "  --s3d G,S PATH        the simple 3D view's bitmap for z gain G and shift S\n";
       t += kView;

@@ -19,7 +19,7 @@ struct TopoChannel {
   std::string resolution = "0.1";
 };
 
-struct SpecChannel {
+struct SpectroChannel {
   std::string letter;
   std::string file;
   std::string resolution = "1";
@@ -38,9 +38,9 @@ std::string Key(const std::string& key, int width) {
 // A parameter file in the later layout (key column 32 wide, scan description after
 // byte 467) or, with `v21`, in the earlier one (key column 30 wide, scan description
 // near the top).
-std::string ParFile(const std::vector<TopoChannel>& topo, const std::vector<SpecChannel>& spectro,
-                    bool v21 = false, const std::string& sizeX = "4",
-                    const std::string& sizeY = "3") {
+std::string ParFile(const std::vector<TopoChannel>& topo,
+                    const std::vector<SpectroChannel>& spectro, bool v21 = false,
+                    const std::string& sizeX = "4", const std::string& sizeY = "3") {
   const int w = v21 ? 30 : 32;
   const std::string pad(static_cast<size_t>(w), ' ');
   std::string s =
@@ -69,7 +69,7 @@ std::string ParFile(const std::vector<TopoChannel>& topo, const std::vector<Spec
     s += pad + c.resolution + "   ;Resolution\n" + pad + "nm   ;Physical unit\n";
     s += pad + c.file + "   ;Filename\n" + pad + "Z   ;Display name\n\n";
   }
-  for (const SpecChannel& c : spectro) {
+  for (const SpectroChannel& c : spectro) {
     s += Key("Spectroscopy Channel", w) + c.letter + "   ;Channel\n";
     s += pad + c.resolution + "   ;Resolution\n";
     s += pad + c.points + "   ;Number of spectroscopy points\n";

@@ -376,7 +376,7 @@ class TestAnaLine : public QObject {
       int dir;
       const char* width;
       const char* number;
-      const char* spec;
+      const char* choice;
     };
     for (const Case& c : {Case{0, "3", "17", "row:17:3"}, Case{1, "4", "200", "col:200:4"},
                           Case{3, "30", "0", "radial:0:30"}}) {
@@ -389,7 +389,7 @@ class TestAnaLine : public QObject {
       QVERIFY(f->SaveTo(viewer.toStdString()));
       const QString cli = dir_.filePath(QString("cli%1.dat").arg(c.dir));
       QProcess run;
-      run.start(TARNISK_CLI_PATH, {"process", Demo(), "--profile", c.spec, cli});
+      run.start(TARNISK_CLI_PATH, {"process", Demo(), "--profile", c.choice, cli});
       QVERIFY(run.waitForFinished(60000));
       QCOMPARE(run.exitCode(), 0);
       const QByteArray a = ReadAll(viewer);
