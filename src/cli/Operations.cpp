@@ -14,22 +14,22 @@
 #include "process/Arithmetic.h"
 #include "process/Rescale.h"
 
-namespace {
-
-[[noreturn]] void Malformed(const std::string& text) {
+[[noreturn]] void MalformedOperation(const std::string& text) {
   throw CliUsageError("malformed operation: " + text);
 }
 
-std::vector<std::string> Split(const std::string& s, char by) {
+std::vector<std::string> SplitArgs(const std::string& text, char by) {
   std::vector<std::string> parts;
   size_t start = 0;
   for (;;) {
-    const size_t at = s.find(by, start);
-    parts.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    const size_t at = text.find(by, start);
+    parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
     if (at == std::string::npos) return parts;
     start = at + 1;
   }
 }
+
+namespace {
 
 // invert: Process > Invers.
 TCliApply ParseInvert(const std::string&, const std::string&) {
@@ -44,11 +44,11 @@ TCliApply ParseInvert(const std::string&, const std::string&) {
 // separates the fields; like the dialog's edits they must be finite in single
 // precision (a range of 1e39 could not be saved and read again).
 TCliApply ParseRescale(const std::string& args, const std::string& text) {
-  std::vector<std::string> fields = Split(args, ',');
-  if (fields.size() != 3 && fields.size() != 6) Malformed(text);
+  std::vector<std::string> fields = SplitArgs(args, ',');
+  if (fields.size() != 3 && fields.size() != 6) MalformedOperation(text);
   for (int i = 0; i < 3; ++i) {
     TNumberEdit edit(fields[i], TEditState::White);
-    if (!edit.AcceptSingle('.')) Malformed(text);
+    if (!edit.AcceptSingle('.')) MalformedOperation(text);
   }
   return [fields](TImageDoc& doc, int, TCliOpContext& ctx) {
     TAxesModel dialog;
@@ -101,18 +101,18 @@ bool Arith(char op, const std::string& file2, int image2, TImageDoc& doc, TCliOp
 // name that ends in "*2" is no repetition.
 TCliApply ParseArith(const std::string& args, const std::string& text) {
   if (args.size() < 3 || args[1] != ':' || std::string("+-*/").find(args[0]) == std::string::npos)
-    Malformed(text);
+    MalformedOperation(text);
   const char op = args[0];
   std::string file2 = args.substr(2);
   int image2 = 1;
   const size_t hash = file2.rfind('#');
   if (hash != std::string::npos) {
     const std::string n = file2.substr(hash + 1);
-    if (!AllDigits(n) || n.size() > 3 || std::stoi(n) < 1) Malformed(text);
+    if (!AllDigits(n) || n.size() > 3 || std::stoi(n) < 1) MalformedOperation(text);
     image2 = std::stoi(n);
     file2 = file2.substr(0, hash);
   }
-  if (file2.empty()) Malformed(text);
+  if (file2.empty()) MalformedOperation(text);
   return [op, file2, image2](TImageDoc& doc, int, TCliOpContext& ctx) {
     return Arith(op, file2, image2, doc, ctx);
   };
@@ -184,10 +184,10 @@ TCliOperation ParseOperation(const std::string& text, const std::vector<TCliOpRo
   const bool suffix = star != std::string::npos && AllDigits(text.substr(star + 1));
   if (suffix && !(whole && !whole->Repeatable)) {
     const std::string k = text.substr(star + 1);
-    if (k.size() > 6 || std::stoi(k) < 1) Malformed(text);
+    if (k.size() > 6 || std::stoi(k) < 1) MalformedOperation(text);
     const TCliOpRow* row = FindRow(table, text.substr(0, star), args);
     if (!row) throw CliUsageError("unknown operation: " + text);
-    if (!row->Repeatable) Malformed(text);
+    if (!row->Repeatable) MalformedOperation(text);
     op.Row = row;
     op.Repeat = std::stoi(k);
   } else {

@@ -45,6 +45,11 @@ struct TCliOpRow {
   std::string (*InputFile)(const std::string& args) = nullptr;
 };
 
+// The pieces of an argument text between the `by` characters ("" is one empty piece).
+std::vector<std::string> SplitArgs(const std::string& text, char by);
+// Throws CliUsageError("malformed operation: " + text).
+[[noreturn]] void MalformedOperation(const std::string& text);
+
 // Every operation of the command line, in the order --help lists them.
 const std::vector<TCliOpRow>& CliOperationTable();
 

@@ -13,21 +13,6 @@
 
 namespace {
 
-[[noreturn]] void Malformed(const std::string& text) {
-  throw CliUsageError("malformed operation: " + text);
-}
-
-std::vector<std::string> Split(const std::string& s, char by) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = s.find(by, start);
-    parts.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return parts;
-    start = at + 1;
-  }
-}
-
 // A whole number of at most `digits` digits, with a leading '-' where allowed.
 bool ReadInt(const std::string& s, bool negative, int digits, int& value) {
   const bool minus = negative && !s.empty() && s[0] == '-';
@@ -41,7 +26,7 @@ bool ReadInt(const std::string& s, bool negative, int digits, int& value) {
 
 TCliApply ParseFftOp(const std::string& args, const std::string& text) {
   // "fft:" with nothing after the colon is no form of the operation.
-  if (args.empty() ? text.rfind("fft:", 0) == 0 : args != "log") Malformed(text);
+  if (args.empty() ? text.rfind("fft:", 0) == 0 : args != "log") MalformedOperation(text);
   const bool log = args == "log";
   return [log](TImageDoc& doc, int repeat, TCliOpContext& ctx) {
     return RunWorkbenchOp(
@@ -51,12 +36,12 @@ TCliApply ParseFftOp(const std::string& args, const std::string& text) {
 
 TCliApply ParseClipOp(const std::string& args, const std::string& text) {
   std::vector<std::pair<int, int>> ranges;
-  for (const std::string& range : Split(args, ',')) {
-    const std::vector<std::string> ends = Split(range, '-');
+  for (const std::string& range : SplitArgs(args, ',')) {
+    const std::vector<std::string> ends = SplitArgs(range, '-');
     int a = 0, b = 0;
     if (ends.size() != 2 || !ReadInt(ends[0], false, 3, a) || !ReadInt(ends[1], false, 3, b) ||
         a >= kHistogramBins || b >= kHistogramBins)
-      Malformed(text);
+      MalformedOperation(text);
     ranges.emplace_back(a, b);
   }
   return [ranges](TImageDoc& doc, int repeat, TCliOpContext& ctx) {
@@ -74,11 +59,11 @@ TCliApply ParseClipOp(const std::string& args, const std::string& text) {
 }
 
 TCliApply ParseCropOp(const std::string& args, const std::string& text) {
-  const std::vector<std::string> fields = Split(args, ',');
+  const std::vector<std::string> fields = SplitArgs(args, ',');
   int c[4];
-  if (fields.size() != 4) Malformed(text);
+  if (fields.size() != 4) MalformedOperation(text);
   for (int i = 0; i < 4; ++i)
-    if (!ReadInt(fields[static_cast<size_t>(i)], true, 6, c[i])) Malformed(text);
+    if (!ReadInt(fields[static_cast<size_t>(i)], true, 6, c[i])) MalformedOperation(text);
   const TZoomSquare z{c[0], c[1], c[2], c[3]};
   return [z](TImageDoc& doc, int repeat, TCliOpContext& ctx) {
     // The viewer just does nothing with such a square; a script is told that its crop

@@ -17,21 +17,6 @@ constexpr int kModeLowPass = 0;
 constexpr int kModeNoise = 4;
 constexpr int kModeSlop = 7;
 
-[[noreturn]] void Malformed(const std::string& text) {
-  throw CliUsageError("malformed operation: " + text);
-}
-
-std::vector<std::string> Split(const std::string& s, char by) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = s.find(by, start);
-    parts.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return parts;
-    start = at + 1;
-  }
-}
-
 // A matrix index of the command line: at most 6 digits (pictures are far smaller).
 bool ReadIndex(const std::string& s, int& v) {
   if (!AllDigits(s) || s.size() > 6) return false;
@@ -56,13 +41,15 @@ TCliApply LevelWith(int method, int order) {
 // second point leveling (the leveling forgets its points once it has run).
 TCliApply LevelPoints(const std::string& list, const std::string& text) {
   std::vector<TSlopPoint> points;
-  for (const std::string& pair : Split(list, ';')) {
-    const std::vector<std::string> cr = Split(pair, ',');
+  for (const std::string& pair : SplitArgs(list, ';')) {
+    const std::vector<std::string> cr = SplitArgs(pair, ',');
     TSlopPoint p;
-    if (cr.size() != 2 || !ReadIndex(cr[0], p.Column) || !ReadIndex(cr[1], p.Row)) Malformed(text);
+    if (cr.size() != 2 || !ReadIndex(cr[0], p.Column) || !ReadIndex(cr[1], p.Row))
+      MalformedOperation(text);
     points.push_back(p);
   }
-  if (points.empty() || points.size() > static_cast<size_t>(kMaxSlopPoints)) Malformed(text);
+  if (points.empty() || points.size() > static_cast<size_t>(kMaxSlopPoints))
+    MalformedOperation(text);
   return [points](TImageDoc& doc, int repeat, TCliOpContext& ctx) {
     const TVKMPicture& pic = *doc.Picture;
     for (const TSlopPoint& p : points)
@@ -101,7 +88,7 @@ bool RunWorkbenchOp(TImageDoc& doc, int mode, const TWorkbenchControls& setContr
 
 TCliApply ParseLevelOp(const std::string& args, const std::string& text) {
   const size_t colon = args.find(':');
-  if (colon == std::string::npos) Malformed(text);
+  if (colon == std::string::npos) MalformedOperation(text);
   const std::string method = args.substr(0, colon);
   const std::string rest = args.substr(colon + 1);
   if (method == "points") return LevelPoints(rest, text);
@@ -115,9 +102,9 @@ TCliApply ParseLevelOp(const std::string& args, const std::string& text) {
     m = sm2Dim;
     maxOrder = 1;
   } else {
-    Malformed(text);
+    MalformedOperation(text);
   }
-  if (rest.size() != 1 || rest[0] < '0' || rest[0] > '0' + maxOrder) Malformed(text);
+  if (rest.size() != 1 || rest[0] < '0' || rest[0] > '0' + maxOrder) MalformedOperation(text);
   return LevelWith(m, rest[0] - '0');
 }
 
@@ -130,7 +117,7 @@ TCliApply ParseFilterOp(const std::string& args, const std::string& text) {
         return RunWorkbenchOp(
             doc, kModeLowPass, [k](TWorkbench& w, int) { w.ComboBox1 = k; }, repeat, ctx);
       };
-  Malformed(text);
+  MalformedOperation(text);
 }
 
 // The number goes into "% of z-axes" as written; the workbench reads it (a point or a
@@ -139,7 +126,7 @@ TCliApply ParseFilterOp(const std::string& args, const std::string& text) {
 // a script it is a mistake, not a wish for the smallest threshold.
 TCliApply ParseBadPointsOp(const std::string& args, const std::string& text) {
   double p = 0;
-  if (args.empty() || !ParseNumber(args, p, '.')) Malformed(text);
+  if (args.empty() || !ParseNumber(args, p, '.')) MalformedOperation(text);
   return [args](TImageDoc& doc, int repeat, TCliOpContext& ctx) {
     return RunWorkbenchOp(
         doc, kModeNoise,

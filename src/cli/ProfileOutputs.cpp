@@ -4,21 +4,11 @@
 #include <cmath>
 #include <vector>
 
+#include "cli/Operations.h"
 #include "image/NumberEdit.h"
 #include "image/NumberFormat.h"
 
 namespace {
-
-std::vector<std::string> Split(const std::string& text, char by) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find(by, start);
-    parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
-}
 
 // An integer without blanks (the edits allow blanks; a command line has none).
 bool Integer(const std::string& s, int& v) {
@@ -28,12 +18,12 @@ bool Integer(const std::string& s, int& v) {
 }  // namespace
 
 std::optional<TProfileChoice> ParseProfileChoice(const std::string& text) {
-  const std::vector<std::string> parts = Split(text, ':');
+  const std::vector<std::string> parts = SplitArgs(text, ':');
   if (parts.size() < 2) return std::nullopt;
   TProfileChoice choice;
   const std::string& kind = parts[0];
   if (kind == "any") {
-    const std::vector<std::string> p = Split(parts[1], ',');
+    const std::vector<std::string> p = SplitArgs(parts[1], ',');
     if (parts.size() != 2 || p.size() != 4) return std::nullopt;
     choice.Mode = TProfileMode::AnyLine;
     for (size_t i = 0; i < 4; ++i)
@@ -61,7 +51,7 @@ std::optional<TProfileChoice> ParseProfileChoice(const std::string& text) {
 }
 
 std::optional<TReliefChoice> ParseReliefChoice(const std::string& text) {
-  const std::vector<std::string> parts = Split(text, ',');
+  const std::vector<std::string> parts = SplitArgs(text, ',');
   int g = 0, s = 0;
   if (parts.size() != 2 || !Integer(parts[0], g) || !Integer(parts[1], s)) return std::nullopt;
   return TReliefChoice{parts[0], parts[1]};
