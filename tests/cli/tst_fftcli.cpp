@@ -13,25 +13,9 @@
 #include "cli/CliOptions.h"
 #include "cli/Operations.h"
 #include "formats/OpenFile.h"
+#include "support/CliRun.h"
 
 namespace {
-
-struct Result {
-  int exit = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-Result Cli(const QStringList& args) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("LC_ALL", "C");
-  p.setProcessEnvironment(env);
-  p.start(TARNISK_CLI_PATH, args);
-  if (!p.waitForFinished(120000)) return {};
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-          p.readAllStandardError()};
-}
 
 const std::string kDemo = TARNISK_SAMPLES_DIR "/demo/demo.txt";
 
@@ -107,12 +91,12 @@ class TestFftCli : public QObject {
       QCOMPARE(Refusal(bad), "malformed operation: " + std::string(bad));
     QCOMPARE(Refusal("clip"), std::string("unknown operation: clip"));
 
-    const Result r = Cli({"process", "--help"});
+    const TCliResult r = RunCli({"process", "--help"});
     QCOMPARE(r.exit, 0);
     QVERIFY(r.out.contains("fft, fft:log"));
     QVERIFY(r.out.contains("clip:A-B[,C-D...]"));
     QVERIFY(r.out.contains("crop:X1,Y1,X2,Y2"));
-    QCOMPARE(Cli({"process", QString::fromStdString(kDemo), "--op", "crop:1,2", "--stats"}).exit,
+    QCOMPARE(RunCli({"process", QString::fromStdString(kDemo), "--op", "crop:1,2", "--stats"}).exit,
              2);
   }
 
@@ -226,8 +210,8 @@ class TestFftCli : public QObject {
   void aCropWrittenNativelyReadsBackAsTheCrop() {
     QTemporaryDir dir;
     const QString out = dir.filePath("crop.txt");
-    Result r = Cli({"process", QString::fromStdString(kDemo), "--op", "crop:200,10,300,110",
-                    "--native", out, "--kind", "sin", "--quiet"});
+    TCliResult r = RunCli({"process", QString::fromStdString(kDemo), "--op", "crop:200,10,300,110",
+                           "--native", out, "--kind", "sin", "--quiet"});
     QCOMPARE(r.exit, 0);
     QCOMPARE(r.err, QByteArray());
 
@@ -250,7 +234,7 @@ class TestFftCli : public QObject {
     QCOMPARE(crop.ScanPara.YScanRange, 500.0f / 256.0f * 100.0f);
 
     // The same through the exit status of a refused crop.
-    r = Cli({"process", QString::fromStdString(kDemo), "--op", "crop:300,0,400,100", "--stats"});
+    r = RunCli({"process", QString::fromStdString(kDemo), "--op", "crop:300,0,400,100", "--stats"});
     QCOMPARE(r.exit, 1);
     QVERIFY(r.err.contains("holds no pixel of the image"));
     QCOMPARE(r.out, QByteArray());

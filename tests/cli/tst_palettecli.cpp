@@ -19,27 +19,11 @@
 #include "cli/Operations.h"
 #include "formats/OpenFile.h"
 #include "palette/ui/TPaletteForm.h"
+#include "support/CliRun.h"
 #include "support/RecordingMessages.h"
 #include "view/TMDIChild.h"
 
 namespace {
-
-struct Result {
-  int exit = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-Result Cli(const QStringList& args) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("LC_ALL", "C");
-  p.setProcessEnvironment(env);
-  p.start(TARNISK_CLI_PATH, args);
-  if (!p.waitForFinished(120000)) return {};
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-          p.readAllStandardError()};
-}
 
 const QString kDemo = QStringLiteral(TARNISK_SAMPLES_DIR "/demo/demo.txt");
 
@@ -90,16 +74,16 @@ class TestPaletteCli : public QObject {
     for (int from = 0; from < 3; ++from) {
       for (int to = 0; to < 3; ++to) {
         QFile::remove(out[to]);
-        const Result r =
-            Cli({"process", kDemo, "--op", "palette:" + in[from], "--palette", out[to], "--quiet"});
+        const TCliResult r = RunCli(
+            {"process", kDemo, "--op", "palette:" + in[from], "--palette", out[to], "--quiet"});
         QCOMPARE(r.exit, 0);
         QCOMPARE(r.err, QByteArray());
         QCOMPARE(Read(out[to]), expected[to]);
       }
     }
     // The rendered bitmap carries the colours.
-    const Result r =
-        Cli({"process", kDemo, "--op", "palette:" + in[0], "--bmp", dir.filePath("b.bmp")});
+    const TCliResult r =
+        RunCli({"process", kDemo, "--op", "palette:" + in[0], "--bmp", dir.filePath("b.bmp")});
     QCOMPARE(r.exit, 0);
     const QImage bmp(dir.filePath("b.bmp"));
     QCOMPARE(bmp.colorCount(), 256);
@@ -111,8 +95,8 @@ class TestPaletteCli : public QObject {
     // Two entries, then a bad number: said, and the two entries are used; the rest
     // keep the image's default colours.
     const QString bad = Write(dir, "bad.TXT", "1 2 3\r\n300 -1 0\r\n4 x 6\r\n");
-    Result r =
-        Cli({"process", kDemo, "--op", "palette:" + bad, "--palette", dir.filePath("o.TXT")});
+    TCliResult r =
+        RunCli({"process", kDemo, "--op", "palette:" + bad, "--palette", dir.filePath("o.TXT")});
     QCOMPARE(r.exit, 0);
     QVERIFY2(r.err.contains("demo.txt: \"x\" is not a valid integer value."), r.err);
     const QList<QByteArray> lines = Read(dir.filePath("o.TXT")).split('\n');
@@ -124,7 +108,7 @@ class TestPaletteCli : public QObject {
 
     // Wrong JASC header lines are said, the entries still read.
     const QString header = Write(dir, "h.PAL", "JASC\r\n0100\r\n16\r\n9 9 9\r\n");
-    r = Cli({"process", kDemo, "--op", "palette:" + header, "--palette", dir.filePath("h.TXT")});
+    r = RunCli({"process", kDemo, "--op", "palette:" + header, "--palette", dir.filePath("h.TXT")});
     QCOMPARE(r.exit, 0);
     QVERIFY(r.err.contains("Keine JASC-Palette."));
     QVERIFY(r.err.contains("Keine 256-Farben-Palette."));
@@ -132,15 +116,15 @@ class TestPaletteCli : public QObject {
     QVERIFY(Read(dir.filePath("h.TXT")).startsWith("9 9 9\r\n14 0 24\r\n"));
 
     // A missing file refuses the operation; an empty name is bad usage.
-    r = Cli({"process", kDemo, "--op", "palette:" + dir.filePath("none.PAL"), "--palette",
-             dir.filePath("x.PAL")});
+    r = RunCli({"process", kDemo, "--op", "palette:" + dir.filePath("none.PAL"), "--palette",
+                dir.filePath("x.PAL")});
     QCOMPARE(r.exit, 1);
     QVERIFY(r.err.contains("Cannot open file " + dir.filePath("none.PAL").toUtf8()));
     QVERIFY(!QFile::exists(dir.filePath("x.PAL")));
-    r = Cli({"process", kDemo, "--op", "palette:", "--stats"});
+    r = RunCli({"process", kDemo, "--op", "palette:", "--stats"});
     QCOMPARE(r.exit, 2);
     // An output that cannot be written.
-    r = Cli({"process", kDemo, "--palette", dir.filePath("no/such.PAL")});
+    r = RunCli({"process", kDemo, "--palette", dir.filePath("no/such.PAL")});
     QCOMPARE(r.exit, 1);
     QVERIFY(r.err.contains("Cannot write file"));
   }

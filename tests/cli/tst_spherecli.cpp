@@ -15,6 +15,7 @@
 #include "formats/AsciiExport.h"
 #include "formats/OpenFile.h"
 #include "process/Sphere.h"
+#include "support/CliRun.h"
 
 namespace {
 
@@ -27,23 +28,6 @@ std::string Refusal(const std::string& text) {
     return e.what();
   }
   return {};
-}
-
-struct Result {
-  int exit = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-Result Cli(const QStringList& args) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("LC_ALL", "C");
-  p.setProcessEnvironment(env);
-  p.start(TARNISK_CLI_PATH, args);
-  if (!p.waitForFinished(120000)) return {};
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-          p.readAllStandardError()};
 }
 
 QByteArray Read(const QString& path) {
@@ -152,8 +136,8 @@ class TestSphereCli : public QObject {
     QTemporaryDir dir;
     // 1000 nm is far above a quarter of the width: 64 pixels, 125 nm.
     const QString out = dir.filePath("high.dat");
-    Result r = Cli({"process", QString::fromStdString(kDemo), "--op", "sphere:1000:highpass",
-                    "--ascii", out, "--decimal-point", "."});
+    TCliResult r = RunCli({"process", QString::fromStdString(kDemo), "--op", "sphere:1000:highpass",
+                           "--ascii", out, "--decimal-point", "."});
     QCOMPARE(r.exit, 0);
     QVERIFY2(!r.err.contains('%'), r.err.constData());  // stderr is a pipe: no progress
     Demo demo;
@@ -165,17 +149,17 @@ class TestSphereCli : public QObject {
 
     // Refused: said on stderr as the box's text, exit 1, nothing written.
     const QString none = dir.filePath("none.dat");
-    r = Cli(
+    r = RunCli(
         {"process", QString::fromStdString(kDemo), "--op", "sphere:-1:lowpass", "--ascii", none});
     QCOMPARE(r.exit, 1);
     QVERIFY2(r.err.contains("Error in Sphere-Init."), r.err.constData());
     QVERIFY(!QFile::exists(none));
     // Malformed: a usage error.
-    r = Cli(
+    r = RunCli(
         {"process", QString::fromStdString(kDemo), "--op", "sphere:big:lowpass", "--ascii", none});
     QCOMPARE(r.exit, 2);
     // Listed in the usage.
-    r = Cli({"process", "--help"});
+    r = RunCli({"process", "--help"});
     QVERIFY(r.out.contains("sphere:R:lowpass|highpass"));
   }
 };
