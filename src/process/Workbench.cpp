@@ -134,6 +134,7 @@ TDoOutcome TWorkbench::Do(Progress& progress) {
   } else {
     messages_.Beep();
   }
+  if (outcome == TDoOutcome::DoneAndRendered) return TDoOutcome::Done;
   if (outcome != TDoOutcome::NotRendered) RenderWork();
   return outcome;
 }

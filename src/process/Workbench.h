@@ -47,6 +47,9 @@ enum class TDoOutcome {
   Done,         // the operation ran; the working copy is rendered into Image2
   Refused,      // a message or a beep said why nothing ran; Image2 is rendered anyway
   NotRendered,  // nothing ran and Image2 stays as it is (an empty zoom square)
+  // Returned by a mode's hook only: the operation ran and rendered Image2 itself
+  // (the histogram renders to count). "do" reports it as Done.
+  DoneAndRendered,
 };
 
 class TWorkbench;

@@ -17,8 +17,8 @@ void UndoHistogram(TWorkbench& w) {
 TDoOutcome DoHistogram(TWorkbench& w, Progress&) {
   // The clip reads the image, so it replaces an earlier clip rather than adding to it.
   ClipToMarkedRange(w.Histogram, *w.SourcePicture, *w.WorkPicture);
-  ComputeHistogram(*w.WorkPicture, w.Image2, w.Histogram);
-  return TDoOutcome::Done;
+  ComputeHistogram(*w.WorkPicture, w.Image2, w.Histogram);  // renders Image2 too
+  return TDoOutcome::DoneAndRendered;
 }
 
 // --- mode 6 ---------------------------------------------------------------------------------
