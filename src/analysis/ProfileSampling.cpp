@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <system_error>
 #include <thread>
@@ -264,6 +266,95 @@ void AverageGroup(const TVKMPicture& picture, const DistanceGroup& group, float 
   }
 }
 
+// 2^e as a double, for -1022 <= e <= 1023.
+inline double PowerOfTwo(int32_t e) {
+  return std::bit_cast<double>(static_cast<uint64_t>(e + 1023) << 52);
+}
+
+// The exponent of the lowest set bit of a finite non-zero single: v = m 2^LowestBit(v)
+// with m odd.
+inline int32_t LowestBit(float v) {
+  const uint32_t bits = std::bit_cast<uint32_t>(v);
+  const int32_t field = static_cast<int32_t>((bits >> 23) & 0xFFu);
+  uint32_t m = bits & 0x7FFFFFu;
+  if (field != 0) m |= 0x800000u;
+  return (field != 0 ? field - 150 : -149) + std::countr_zero(m);
+}
+
+// How many additions of v, starting at s, each add exactly d = t - s (t = s + v rounded,
+// t != s, both finite): at least 1, at most n. While the exact sums and the results stay
+// inside the binade of s, [2^(E-1), 2^E) in magnitude, every result lies on the same
+// grid of spacing u = 2^(E-24), and s + j d + v rounds to s + j d plus v rounded to that
+// grid, the same for every j. The one exception is v half-way between two grid points:
+// the tie goes to the even grid point, so the amount added stays the same only while
+// d / u is even (after one such addition it is).
+int64_t EqualSteps(float s, float v, float t, int64_t n) {
+  if (n < 2 || !std::isfinite(t) || !(std::fabs(s) >= 0x1p-100f)) return 1;
+  // s is normal: |s| in [2^(field - 127), 2^(field - 126)).
+  const int32_t field = static_cast<int32_t>((std::bit_cast<uint32_t>(s) >> 23) & 0xFFu);
+  const double lo = PowerOfTwo(field - 127);
+  const double hi = 2.0 * lo;
+  const double a = s;
+  const double d = static_cast<double>(t) - a;  // exact: both on the grid of the larger one
+  const double absD = std::fabs(d);
+  if (absD > lo) return 1;  // more than the binade holds
+  if (LowestBit(v) == field - 151) {
+    // a tie: only an even number of grid steps repeats
+    const int64_t units = static_cast<int64_t>(absD * PowerOfTwo(150 - field));
+    if (units % 2 != 0) return 1;
+  }
+  // Inside the binade, on the side of s. All values below are exact in double: they are
+  // multiples of u (or of v's spacing, at least u / 2^24) smaller than 2^(E+1).
+  const auto inside = [&](double x) { return a > 0 ? (x >= lo && x < hi) : (x <= -lo && x > -hi); };
+  const bool outwards = (d > 0) == (a > 0);
+  const double room = outwards ? hi - std::fabs(a) : std::fabs(a) - lo;
+  int64_t k = static_cast<int64_t>(room / absD);  // room < 2^E, absD >= u: k < 2^24
+  if (k > n) k = n;
+  // The results s + d ... s + k d and the exact sums s + v ... s + (k - 1) d + v all lie
+  // between the first and the last of them (both sequences are monotone).
+  for (int tries = 0; tries < 4 && k >= 2; ++tries, --k) {
+    const double kd = static_cast<double>(k) * d;
+    if (inside(a + v) && inside(a + kd) && inside(a + (kd - d) + v)) return k;
+  }
+  return 1;
+}
+
+// The column average for W >= 4 C. The window of column x runs over the positions
+// i = x - h ... x - h + W - 1 (h = W div 2) and takes the column |i|, or the last column
+// when that is C or more: first L(x) = h - C + 1 - x copies of the last column (i <= -C),
+// then the 2C - 1 columns |i| for -C < i < C (the same for every x: the window is wide
+// enough to hold them all), then T(x) = W - L(x) - (2C - 1) copies of the last column.
+// The leading runs of neighbouring columns differ by one addition, the middle is added
+// to all columns side by side, and each trailing run is taken with AddRepeatedly.
+void AverageWideColumns(const TVKMPicture& picture, int32_t W, TWorkMatrix& K) {
+  const int32_t R = picture.Rows;
+  const int32_t C = picture.Columns;
+  const int64_t h = W / 2;
+  const int64_t middle = 2 * static_cast<int64_t>(C) - 1;
+  const TWindowKernel kernel = WidestWindowKernel();
+  ShareLines(R, static_cast<int64_t>(R) * C * (middle + 64), [&](int32_t from, int32_t to) {
+    std::vector<float> sums(static_cast<size_t>(C));
+    std::vector<float> terms(static_cast<size_t>(middle));
+    for (int32_t r = from; r < to; ++r) {
+      const float* src = picture.RowTable[R - 1 - r];
+      const float last = src[C - 1];
+      // L(C - 1) = h - 2C + 2 >= 0, and L(x) = L(x + 1) + 1.
+      float lead = AddRepeatedly(0.0f, last, h - 2 * static_cast<int64_t>(C) + 2);
+      sums[C - 1] = lead;
+      for (int32_t x = C - 2; x >= 0; --x) sums[x] = lead = lead + last;
+      for (int32_t i = 1 - C; i < C; ++i) terms[i + C - 1] = src[std::abs(i)];
+      AddToEach(kernel, terms.data(), static_cast<int32_t>(middle), sums.data(), C);
+      float* out = K.Row(r);
+      for (int32_t x = 0; x < C; ++x) {
+        const int64_t leading = h - C + 1 - x;
+        const float s = AddRepeatedly(sums[x], last, W - leading - middle);
+        // The exact W: above 2^24 it is not a single itself.
+        out[x] = static_cast<float>(static_cast<double>(s) / W);
+      }
+    }
+  });
+}
+
 }  // namespace
 
 void TWorkMatrix::SetSize(int32_t columns, int32_t rows) {
@@ -284,12 +375,12 @@ void TProfile::Add(int32_t x, int32_t y, float value) {
   Values.push_back(value);
 }
 
-int32_t MaxAverageWidth(TProfileMode mode, int32_t rows, int32_t columns) {
+int32_t MaxAverageWidth(TProfileMode mode, int32_t rows, int32_t /*columns*/) {
   switch (mode) {
     case TProfileMode::Row:
       return std::max(1, 2 * rows + 1);
     case TProfileMode::Column:
-      return std::max(1, 2 * columns + 1);
+      return std::numeric_limits<int32_t>::max();
     case TProfileMode::Radial:
       return 360;
     case TProfileMode::AnyLine:
@@ -331,12 +422,33 @@ void AverageRows(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
   });
 }
 
+float AddRepeatedly(float s, float v, int64_t n) {
+  while (n > 0) {
+    const float t = s + v;
+    if (t == s || std::isnan(t)) return t;  // no later addition changes it
+    const int64_t k = EqualSteps(s, v, t, n);
+    if (k == 1) {
+      s = t;
+    } else {
+      // Exact: s + k d stays on the grid of s's binade (see EqualSteps).
+      s = static_cast<float>(static_cast<double>(s) +
+                             static_cast<double>(k) * (static_cast<double>(t) - s));
+    }
+    n -= k;
+  }
+  return s;
+}
+
 void AverageColumns(const TVKMPicture& picture, int32_t width, TWorkMatrix& K) {
   const int32_t R = picture.Rows;
   const int32_t C = picture.Columns;
   K.SetSize(C, R);
   if (R <= 0 || C <= 0 || !picture.HasMatrix()) return;
   const int32_t W = LimitAverageWidth(TProfileMode::Column, width, R, C);
+  if (W / 4 >= C) {
+    AverageWideColumns(picture, W, K);
+    return;
+  }
   const TWindowKernel kernel = WidestWindowKernel();
   ShareLines(R, static_cast<int64_t>(R) * C * W, [&](int32_t from, int32_t to) {
     // The window of column x is ext[x ... x + W - 1] with ext[i] the column

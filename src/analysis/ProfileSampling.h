@@ -42,9 +42,10 @@ struct TProfile {
 
 // The widest averaging window a mode takes, for an image of `rows` x `columns`:
 // 2 x rows + 1 rows (every mirrored row then still lies in the image; beyond it the
-// mirror would leave the image), 2 x columns + 1 columns (a wider window only adds
-// more copies of the edge columns) and 360 degrees (a full turn). The free line does
-// not average. Limiting the width also bounds the work, which grows with it.
+// mirror would leave the image) and 360 degrees (a full turn). Every column width is
+// taken as it is (up to the largest int32): beyond the image the window only repeats
+// the last column, and those runs are summed in steps that do not grow with the width.
+// The free line does not average.
 int32_t MaxAverageWidth(TProfileMode mode, int32_t rows, int32_t columns);
 
 // `width` brought into 1 ... MaxAverageWidth(mode, ...).
@@ -57,9 +58,15 @@ int32_t LimitAverageWidth(TProfileMode mode, int32_t width, int32_t rows, int32_
 void AverageRows(const TVKMPicture& picture, int32_t width, TWorkMatrix& K);
 
 // "col": K[r][x] (r a display row) := the single-precision sum over the columns
-// |x - W div 2 + k| (k = 0 ... W - 1; one at or beyond the right edge taken as the last
-// column) of display row r, divided by W.
+// |x - W div 2 + k| (k = 0 ... W - 1, in that order; one at or beyond the right edge
+// taken as the last column) of display row r, divided by W (the exact W, the quotient
+// rounded to single). Any width W >= 1.
 void AverageColumns(const TVKMPicture& picture, int32_t width, TWorkMatrix& K);
+
+// s after n >= 0 additions of v, each rounded to single: (((s + v) + v) + ... + v). Runs
+// of additions that provably add the same amount are taken at once, so the time grows
+// with the number of binary orders of magnitude s passes, not with n.
+float AddRepeatedly(float s, float v, int64_t n);
 
 // The radius of the disc the radial mode averages and samples: (min(R, C) - 1) div 2,
 // the largest circle round (C div 2, R div 2) that lies inside the image whatever its

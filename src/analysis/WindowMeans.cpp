@@ -23,6 +23,27 @@ void MeansPortable(const float* const* src, int32_t W, int32_t from, int32_t to,
   }
 }
 
+// The sums x ... in blocks of `Block`, held in registers (as many vectors as the block
+// needs) while every term is added; x is left at the first sum not done.
+template <int32_t Block>
+inline __attribute__((always_inline)) void AddToBlocks(const float* terms, int32_t n, float* sums,
+                                                       int32_t& x, int32_t C) {
+  for (; x + Block <= C; x += Block) {
+    float acc[Block];
+    for (int32_t j = 0; j < Block; ++j) acc[j] = sums[x + j];
+    for (int32_t k = 0; k < n; ++k) {
+      const float t = terms[k];
+      for (int32_t j = 0; j < Block; ++j) acc[j] = acc[j] + t;
+    }
+    for (int32_t j = 0; j < Block; ++j) sums[x + j] = acc[j];
+  }
+}
+
+void AddPortable(const float* terms, int32_t n, float* sums, int32_t C) {
+  int32_t x = 0;
+  AddToBlocks<1>(terms, n, sums, x, C);
+}
+
 #if defined(TARNISK_WINDOW_X86)
 
 void MeansSse2(const float* const* src, int32_t W, int32_t from, int32_t to, float* out) {
@@ -130,6 +151,28 @@ __attribute__((target("avx512f"))) void MeansAvx512(const float* const* src, int
   _mm256_zeroupper();
 }
 
+void AddSse2(const float* terms, int32_t n, float* sums, int32_t C) {
+  int32_t x = 0;
+  AddToBlocks<32>(terms, n, sums, x, C);
+  AddToBlocks<4>(terms, n, sums, x, C);
+  AddToBlocks<1>(terms, n, sums, x, C);
+}
+
+__attribute__((target("avx"))) void AddAvx(const float* terms, int32_t n, float* sums, int32_t C) {
+  int32_t x = 0;
+  AddToBlocks<64>(terms, n, sums, x, C);
+  AddToBlocks<8>(terms, n, sums, x, C);
+  AddToBlocks<1>(terms, n, sums, x, C);
+}
+
+__attribute__((target("avx512f"))) void AddAvx512(const float* terms, int32_t n, float* sums,
+                                                  int32_t C) {
+  int32_t x = 0;
+  AddToBlocks<128>(terms, n, sums, x, C);
+  AddToBlocks<16>(terms, n, sums, x, C);
+  AddToBlocks<1>(terms, n, sums, x, C);
+}
+
 #endif
 
 }  // namespace
@@ -173,5 +216,20 @@ void WindowMeans(TWindowKernel kernel, const float* const* src, int32_t W, int32
 #endif
     default:
       return MeansPortable(src, W, from, to, out);
+  }
+}
+
+void AddToEach(TWindowKernel kernel, const float* terms, int32_t n, float* sums, int32_t C) {
+  switch (kernel) {
+#if defined(TARNISK_WINDOW_X86)
+    case TWindowKernel::Sse2:
+      return AddSse2(terms, n, sums, C);
+    case TWindowKernel::Avx:
+      return AddAvx(terms, n, sums, C);
+    case TWindowKernel::Avx512:
+      return AddAvx512(terms, n, sums, C);
+#endif
+    default:
+      return AddPortable(terms, n, sums, C);
   }
 }

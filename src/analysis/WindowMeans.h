@@ -19,3 +19,8 @@ TWindowKernel WidestWindowKernel();
 // be supported.
 void WindowMeans(TWindowKernel kernel, const float* const* src, int32_t W, int32_t from, int32_t to,
                  float* out);
+
+// sums[x] := (((sums[x] + terms[0]) + terms[1]) + ... + terms[n - 1]) for x = 0 ... C - 1,
+// every addition in single precision: the same terms added to many sums side by side.
+// The kernel must be supported.
+void AddToEach(TWindowKernel kernel, const float* terms, int32_t n, float* sums, int32_t C);

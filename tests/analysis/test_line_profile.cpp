@@ -124,7 +124,15 @@ TEST(LineProfileModel, TypedNumbersAndWidths) {
   EXPECT_TRUE(m.WidthEntered("100", cancelled));
   EXPECT_EQ(m.AverageWidth, 21);
   EXPECT_EQ(m.WidthText, "21");
+  // Columns take any width: the edit keeps what was typed.
+  m.ChangeMode(1, m.WidthText);
+  EXPECT_TRUE(m.WidthEntered("100", cancelled));
+  EXPECT_EQ(m.AverageWidth, 100);
+  EXPECT_EQ(m.WidthText, "100");
+  EXPECT_TRUE(m.WidthEntered("2147483647", cancelled));
+  EXPECT_EQ(m.WidthText, "2147483647");
   m.ChangeMode(3, m.WidthText);
+  EXPECT_EQ(m.WidthText, "360");  // a full turn at most
   m.ShowRadial(450);
   EXPECT_EQ(m.Angle, 90.0f);
   EXPECT_EQ(m.NumberText, "90");

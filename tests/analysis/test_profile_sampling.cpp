@@ -56,7 +56,13 @@ float ColumnAverageByRule(const TVKMPicture& M, int W, int r, int x) {
     if (c >= C) c = C - 1;
     s += M.RowTable[R - 1 - r][c];
   }
-  return s / static_cast<float>(W);
+  return static_cast<float>(static_cast<double>(s) / W);  // the exact W
+}
+
+// (((s + v) + v) + ... + v), one single-precision addition at a time.
+float AddOneByOne(float s, float v, int64_t n) {
+  for (int64_t i = 0; i < n; ++i) s += v;
+  return s;
 }
 
 class CancelAfter : public Progress {
@@ -160,9 +166,108 @@ TEST(ProfileRowsAndColumns, SumsAreSinglePrecision) {
   EXPECT_EQ(K.At(0, 1), 5592405.5f);
 }
 
+TEST(ProfileColumns, EveryWidthSumsAsTheRuleSays) {
+  // Up to 4C - 1 the windows are summed side by side; from 4C on the runs of the last
+  // column are summed apart: both sides of that change, tiny and non-square images.
+  for (auto [cols, rows] : {std::pair{1, 2}, std::pair{2, 3}, std::pair{3, 1}, std::pair{7, 4}}) {
+    auto p = RandomPicture(cols, rows, static_cast<unsigned>(cols * 17 + rows));
+    TWorkMatrix K;
+    std::vector<int> widths;
+    for (int W = 1; W <= 6 * cols + 12; ++W) widths.push_back(W);
+    for (int W : {100, 101, 4097, 65536, 300001}) widths.push_back(W);
+    for (int W : widths) {
+      AverageColumns(*p, W, K);
+      for (int r = 0; r < rows; ++r)
+        for (int x = 0; x < cols; ++x)
+          ASSERT_EQ(K.At(r, x), ColumnAverageByRule(*p, W, r, x))
+              << cols << "x" << rows << " W " << W << " " << r << " " << x;
+    }
+  }
+  // The last column large against the others: its runs stop growing the sum once it is
+  // 2^24 times larger, and the leading and trailing runs differ from column to column.
+  auto q = MakePicture(5, 2, {0.3f, -7.0f, 1e-3f, 2.5f, 1.0f, 3.0f, 1e6f, -1e6f, 0.1f, -1.0f});
+  TWorkMatrix K;
+  for (int W : {21, 22, 1000, 123457, 2000001}) {
+    AverageColumns(*q, W, K);
+    for (int r = 0; r < 2; ++r)
+      for (int x = 0; x < 5; ++x)
+        ASSERT_EQ(K.At(r, x), ColumnAverageByRule(*q, W, r, x)) << W << " " << r << " " << x;
+  }
+}
+
+TEST(ProfileColumns, WidthsBeyondTwoToThe24DivideByTheExactWidth) {
+  // 2^24 + 3 is no single: dividing by it rounded would give another mean. The sum of
+  // ones stops at 2^24.
+  auto p = MakePicture(2, 1, {1.0f, 1.0f});
+  TWorkMatrix K;
+  const int W = (1 << 24) + 3;
+  AverageColumns(*p, W, K);
+  EXPECT_EQ(K.At(0, 0), static_cast<float>(16777216.0 / W));
+  EXPECT_EQ(K.At(0, 0), ColumnAverageByRule(*p, W, 0, 0));
+  // The largest width, checked against one-by-one sums that stop once adding the last
+  // column no longer changes them (after at most some 2^25 additions).
+  const auto settled = [](float s, float v, int64_t n) {
+    for (int64_t i = 0; i < n && s + v != s; ++i) s += v;
+    return s;
+  };
+  auto q = RandomPicture(64, 64, 5);
+  const int64_t Wmax = 2147483647;
+  AverageColumns(*q, static_cast<int32_t>(Wmax), K);
+  const float* row = q->RowTable[63 - 10];  // display row 10
+  for (int x : {0, 31, 63}) {
+    const int64_t leading = Wmax / 2 - 64 + 1 - x;
+    float s = settled(0.0f, row[63], leading);
+    for (int i = -63; i < 64; ++i) s += row[std::abs(i)];
+    s = settled(s, row[63], Wmax - leading - 127);
+    EXPECT_EQ(K.At(10, x), static_cast<float>(static_cast<double>(s) / Wmax)) << x;
+  }
+}
+
+TEST(ProfileColumns, RepeatedAdditionsInStepsEqualOneByOne) {
+  std::mt19937 rng(99);
+  std::uniform_real_distribution<float> mant(1.0f, 2.0f);
+  std::uniform_int_distribution<int> expo(-30, 30);
+  std::uniform_int_distribution<int64_t> count(0, 200000);
+  const auto value = [&] {
+    const float m = mant(rng) * ((rng() & 1) ? 1.0f : -1.0f);
+    return std::ldexp(m, expo(rng));
+  };
+  for (int i = 0; i < 3000; ++i) {
+    const float s = value();
+    float v = value();
+    if (i % 3 == 0) {
+      // v half-way between two neighbours of the grid s lies on: ties to even
+      int e = 0;
+      std::frexp(s, &e);
+      v = std::ldexp(static_cast<float>(2 * (rng() % 64) + 1), e - 25) * (rng() & 1 ? 1 : -1);
+    }
+    const int64_t n = count(rng);
+    ASSERT_EQ(AddRepeatedly(s, v, n), AddOneByOne(s, v, n)) << s << " " << v << " " << n;
+  }
+  // Across zero, from and into subnormals, to the point where v stops counting, to
+  // infinity and from NaN.
+  struct Case {
+    float s, v;
+    int64_t n;
+  };
+  for (const Case& c :
+       {Case{-1000.3f, 0.7f, 5000}, Case{1e-40f, 1e-41f, 100000}, Case{-3e-38f, 1e-39f, 100000},
+        Case{0.0f, 0.1f, 40000000}, Case{0.0f, -3.0f, 40000000}, Case{0.0f, 1.0f, 20000000},
+        Case{3e38f, 1e32f, 100000}, Case{-3e38f, -1e32f, 1000}, Case{std::nanf(""), 1.0f, 10},
+        Case{1.0f, INFINITY, 10}, Case{5.0f, 0.0f, 1000}, Case{16777216.0f, 1.0f, 1000}}) {
+    const float got = AddRepeatedly(c.s, c.v, c.n);
+    const float want = AddOneByOne(c.s, c.v, c.n);
+    if (std::isnan(want))
+      EXPECT_TRUE(std::isnan(got)) << c.s << " " << c.v;
+    else
+      EXPECT_EQ(got, want) << c.s << " " << c.v << " " << c.n;
+  }
+}
+
 TEST(ProfileWidths, AreLimitedWhereTheyStopAddingRows) {
   EXPECT_EQ(MaxAverageWidth(TProfileMode::Row, 10, 20), 21);
-  EXPECT_EQ(MaxAverageWidth(TProfileMode::Column, 10, 20), 41);
+  EXPECT_EQ(MaxAverageWidth(TProfileMode::Column, 10, 20), 2147483647);
+  EXPECT_EQ(LimitAverageWidth(TProfileMode::Column, 1000, 10, 20), 1000);
   EXPECT_EQ(MaxAverageWidth(TProfileMode::Radial, 10, 20), 360);
   EXPECT_EQ(LimitAverageWidth(TProfileMode::Row, 0, 10, 20), 1);
   EXPECT_EQ(LimitAverageWidth(TProfileMode::Row, 1000, 10, 20), 21);

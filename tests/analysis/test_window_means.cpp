@@ -106,6 +106,32 @@ TEST(WindowMeans, EveryKernelAddsEachColumnInTheWindowsOrder) {
   EXPECT_GE(kernelsRun, 1);
 }
 
+TEST(WindowMeans, EveryKernelAddsTheTermsToEachSumInOrder) {
+  const std::vector<float> terms = OrderSensitiveValues(1027, 8);
+  const std::vector<float> start = OrderSensitiveValues(400, 9);
+  int kernelsRun = 0;
+  for (TWindowKernel kernel : kAllKernels) {
+    if (!WindowKernelSupported(kernel)) continue;
+    ++kernelsRun;
+    for (int n : {0, 1, 5, 1027}) {
+      // Whole blocks of every kernel, single vectors and single lanes at the end.
+      for (int C : {0, 1, 15, 17, 64 + 8 + 3, 128 + 16 + 1, 259, 400}) {
+        std::vector<float> sums(start.begin(), start.begin() + C);
+        sums.push_back(-7.0f);
+        AddToEach(kernel, terms.data(), n, sums.data(), C);
+        ASSERT_EQ(sums[C], -7.0f) << "written past the sums, C " << C;
+        for (int x = 0; x < C; ++x) {
+          float s = start[x];
+          for (int k = 0; k < n; ++k) s = s + terms[k];
+          ASSERT_EQ(Bits(sums[x]), Bits(s))
+              << "kernel " << static_cast<int>(kernel) << " n " << n << " C " << C << " x " << x;
+        }
+      }
+    }
+  }
+  EXPECT_GE(kernelsRun, 1);
+}
+
 TEST(WindowMeans, WidestKernelIsSupported) {
   EXPECT_TRUE(WindowKernelSupported(WidestWindowKernel()));
   EXPECT_TRUE(WindowKernelSupported(TWindowKernel::Portable));
@@ -123,7 +149,7 @@ TEST(ProfileRowsAndColumns, EqualTheInOrderSumsOnImagesWiderThanTheVectorBlocks)
           ASSERT_EQ(Bits(K.At(r, x)), Bits(RowMeanInOrder(*p, W, r, x)))
               << cols << "x" << rows << " W " << W << " r " << r << " x " << x;
     }
-    for (int W : {1, 2, 64, 2 * cols, 2 * cols + 1}) {
+    for (int W : {1, 2, 64, 2 * cols, 2 * cols + 1, 4 * cols - 1, 4 * cols, 4 * cols + 37}) {
       AverageColumns(*p, W, K);
       for (int r = 0; r < rows; ++r)
         for (int x = 0; x < cols; ++x)

@@ -378,16 +378,19 @@ class TestAnaLine : public QObject {
       const char* number;
       const char* choice;
     };
-    for (const Case& c : {Case{0, "3", "17", "row:17:3"}, Case{1, "4", "200", "col:200:4"},
-                          Case{3, "30", "0", "radial:0:30"}}) {
+    int run = 0;
+    for (const Case& c :
+         {Case{0, "3", "17", "row:17:3"}, Case{1, "4", "200", "col:200:4"},
+          Case{1, "5000", "100", "col:100:5000"}, Case{3, "30", "0", "radial:0:30"}}) {
+      ++run;
       ini_->WriteInteger("AnaLine", "Dir", c.dir);
       ini_->WriteString("AnaLine", "Width", c.width);
       ini_->WriteString("AnaLine", "Number", c.number);
       auto f = MakeForm(doc.Picture.get());
       // Fresh names per case: the dialog would ask before overwriting a file.
-      const QString viewer = dir_.filePath(QString("viewer%1.dat").arg(c.dir));
+      const QString viewer = dir_.filePath(QString("viewer%1.dat").arg(run));
       QVERIFY(f->SaveTo(viewer.toStdString()));
-      const QString cli = dir_.filePath(QString("cli%1.dat").arg(c.dir));
+      const QString cli = dir_.filePath(QString("cli%1.dat").arg(run));
       QProcess run;
       run.start(TARNISK_CLI_PATH, {"process", Demo(), "--profile", c.choice, cli});
       QVERIFY(run.waitForFinished(60000));
