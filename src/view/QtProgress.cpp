@@ -16,11 +16,15 @@ QtProgress::~QtProgress() {
   QObject::disconnect(cancelConnection_);
 }
 
+void QtProgress::Show(QProgressBar* bar, int step, int total) {
+  if (!bar) return;
+  const int maximum = total < 1 ? 1 : total;
+  if (bar->minimum() != 0 || bar->maximum() != maximum) bar->setRange(0, maximum);
+  bar->setValue(total < 1 ? 0 : step);
+}
+
 void QtProgress::Step(int step, int total) {
-  if (bar_) {
-    if (bar_->minimum() != 0 || bar_->maximum() != total) bar_->setRange(0, total);
-    bar_->setValue(step);
-  }
+  Show(bar_, step, total);
   QCoreApplication::processEvents();
 }
 

@@ -28,6 +28,11 @@ class QtProgress : public Progress {
 
   void Cancel() { cancelled_ = true; }
 
+  // Puts `bar` at `step` of 0 ... total. A total below 1 (work of a single step, such as
+  // a picture of one row) is shown as 0 ... 1: a bar whose range is 0 ... 0 would show
+  // an endless busy animation instead.
+  static void Show(QProgressBar* bar, int step, int total);
+
  private:
   QPointer<QProgressBar> bar_;
   bool hadBar_;

@@ -205,6 +205,12 @@ class TestFilterFormFft : public QObject {
     f->installEventFilter(&hints);
     Move(f->Image2, PointerOn(*f, 7, 33), Qt::NoButton);
     QCOMPARE(hints.last, QString("X= 7  Y= 33"));
+    // The read-out goes with the pointer.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f->Image2, &leave);
+    QCOMPARE(hints.last, QString());
+    Move(f->Image2, PointerOn(*f, 7, 33), Qt::NoButton);
+    QCOMPARE(hints.last, QString("X= 7  Y= 33"));
 
     // A click without movement: "do" leaves the working copy and the shown picture.
     QTest::mouseClick(f->Image2, Qt::LeftButton, {}, PointerOn(*f, 5, 5));
@@ -222,7 +228,9 @@ class TestFilterFormFft : public QObject {
     QCOMPARE(f->Model().WorkPicture->RowTable[0][0], 2510.0f);
     QCOMPARE(f->Model().WorkPicture->RowTable[9][9], 3419.0f);
     QCOMPARE(f->Image2Picture().width(), 10);
-    f->Button3->click();
+    QCOMPARE(hints.last, QString("X= 20  Y= 5"));
+    f->Button3->click();  // takes over and closes the window, and the read-out with it
+    QCOMPARE(hints.last, QString());
     QCOMPARE(p->Columns, 10);
     QCOMPARE(p->Rows, 10);
     QCOMPARE(p->RowTable[0][0], 2510.0f);

@@ -37,6 +37,19 @@ class TestQtProgress : public QObject {
     QCOMPARE(seen.mid(1, 3), (QList<int>{1, 2, 3}));
   }
 
+  void workOfOneStepDoesNotShowTheBusyAnimation() {
+    // A range of 0 ... 0 would make the bar an endless busy indicator.
+    QProgressBar bar;
+    QtProgress progress(&bar);
+    progress.Step(0, 0);
+    QCOMPARE(bar.minimum(), 0);
+    QCOMPARE(bar.maximum(), 1);
+    QCOMPARE(bar.value(), 0);
+    progress.Step(2, 4);
+    QCOMPARE(bar.maximum(), 4);
+    QCOMPARE(bar.value(), 2);
+  }
+
   void pendingEventsRunAtEachStep() {
     QtProgress progress(nullptr);
     bool ran = false;

@@ -157,6 +157,18 @@ class TestSphereWindow : public QObject {
     QVERIFY(SameBits(Values(*f->Model().WorkPicture), ByCli(*p, "sphere:6:highpass")));
   }
 
+  void aPictureOfOneRowShowsAnEmptyBarNotABusyOne() {
+    auto p = Picture(40, 1);
+    auto f = Open(p.get());
+    QVERIFY(f);
+    QCOMPARE(f->SphereProgress->maximum(), 1);
+    QCOMPARE(f->SphereProgress->value(), 0);
+    Type(*f, "2");
+    QTest::mouseClick(f->Button4, Qt::LeftButton);
+    QVERIFY(f->Model().RadiusEdit.IsWhite());
+    QCOMPARE(f->SphereProgress->maximum(), 1);
+  }
+
   void aLongRunKeepsTheWindowAnsweringButOpen() {
     // The largest picture and radius: 514 / 4 = 128 pixels.
     auto p = Picture(514, 514, 11);

@@ -134,6 +134,7 @@ TFilterForm::TFilterForm(TIniFile& settings, Messages& messages, std::function<v
     MouseMove1(x, y, held & Qt::LeftButton);
   };
   Image3->OnMouseUp = [this](int x, int y, Qt::MouseButton) { Image3MouseUp(x, y); };
+  Image2->OnMouseLeave = [this] { ClearHint(); };
 }
 
 TFilterForm::~TFilterForm() {
@@ -264,8 +265,7 @@ void TFilterForm::ShowModel(bool image2) {
     RadiusEdit->setToolTip(Q(model_.RadiusHint));
     LowpassRadio->setChecked(model_.LowpassRadio);
     HighpassRadio->setChecked(!model_.LowpassRadio);
-    SphereProgress->setRange(0, std::max(0, model_.SphereProgressMax));
-    SphereProgress->setValue(model_.SphereProgressPosition);
+    QtProgress::Show(SphereProgress, model_.SphereProgressPosition, model_.SphereProgressMax);
   }
 }
 
@@ -317,6 +317,13 @@ void TFilterForm::ShowHint(const std::string& text) {
   // The main window shows the hint of the window under the pointer in its status bar.
   QStatusTipEvent tip(Q(text));
   QCoreApplication::sendEvent(this, &tip);
+  hintShown_ = !text.empty();
+}
+
+void TFilterForm::ClearHint() {
+  // The pixel read-out belongs to the pointer over the picture: it goes when the pointer
+  // leaves the picture or the window closes, as the hint of any control would.
+  if (hintShown_) ShowHint("");
 }
 
 // --- the buttons --------------------------------------------------------------------------
@@ -367,6 +374,7 @@ void TFilterForm::closeEvent(QCloseEvent* event) {
   // otherwise hand its maximised state to the image window that becomes active.
   if (isMaximized()) showNormal();
   QMdiSubWindow::closeEvent(event);
+  if (event->isAccepted()) ClearHint();
   if (event->isAccepted() && refresh_) refresh_();
 }
 

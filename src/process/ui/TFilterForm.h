@@ -123,6 +123,7 @@ class TFilterForm : public QMdiSubWindow {
   void PaintHistogram(bool feedback = false, int from = 0, int to = 0);
   void StoreSettings();
   void ShowHint(const std::string& text);
+  void ClearHint();
   // Inverts the closed outline of the zoom square on the result's picture.
   void InvertZoomOutline();
 
@@ -135,4 +136,5 @@ class TFilterForm : public QMdiSubWindow {
   QImage image2_;  // Image2's picture (with marks and the zoom outline)
   bool opened_ = false;
   bool busy_ = false;
+  bool hintShown_ = false;  // a hint of ours is in the status bar
 };

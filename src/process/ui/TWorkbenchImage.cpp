@@ -39,3 +39,8 @@ void TWorkbenchImage::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   if (OnMouseUp) OnMouseUp(pos.x(), pos.y(), event->button());
 }
+
+void TWorkbenchImage::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  if (OnMouseLeave) OnMouseLeave();
+}

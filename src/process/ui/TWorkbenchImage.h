@@ -18,12 +18,14 @@ class TWorkbenchImage : public QWidget {
   std::function<void(int x, int y, Qt::MouseButton button)> OnMouseDown;
   std::function<void(int x, int y, Qt::MouseButtons held)> OnMouseMove;
   std::function<void(int x, int y, Qt::MouseButton button)> OnMouseUp;
+  std::function<void()> OnMouseLeave;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   QImage picture_;
