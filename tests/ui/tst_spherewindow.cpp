@@ -157,6 +157,23 @@ class TestSphereWindow : public QObject {
     QVERIFY(SameBits(Values(*f->Model().WorkPicture), ByCli(*p, "sphere:6:highpass")));
   }
 
+  void doWithAnEditedRadiusShowsItsPreviewBeforeTheRun() {
+    auto p = Picture(64, 64);
+    auto f = Open(p.get());
+    QVERIFY(f);
+    const QImage plain = f->Image1Picture();
+    Type(*f, "16");
+    QVERIFY(f->Model().RadiusEdit.IsSilver());
+    QImage during;
+    QTimer::singleShot(0, f.get(), [&] { during = f->Image1Picture(); });
+    QTest::mouseClick(f->Button4, Qt::LeftButton);
+    QVERIFY(!during.isNull());                             // taken while the filter ran
+    QVERIFY(during.pixel(16, 32) != plain.pixel(16, 32));  // an end of the half circle
+    QVERIFY(during == f->Image1Picture());
+    QVERIFY(f->Model().RadiusEdit.IsWhite());
+    QCOMPARE(QString::fromStdString(ini_->ReadString("Filter", "Kugel", "")), QString("16"));
+  }
+
   void aPictureOfOneRowShowsAnEmptyBarNotABusyOne() {
     auto p = Picture(40, 1);
     auto f = Open(p.get());

@@ -331,6 +331,12 @@ void TFilterForm::ClearHint() {
 void TFilterForm::Button4Click() {
   if (busy_ || !opened_) return;
   TakeControls();
+  if (RadiusEdit && model_.RadiusEdit.IsSilver()) {
+    // An edited radius is accepted as Enter accepts it, and its preview is on the screen
+    // before the run starts rather than after it.
+    Edit1KeyPress();
+    Image1->repaint();
+  }
   busy_ = true;
   for (QPushButton* b : {Button1, Button2, Button3, Button4}) b->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
