@@ -83,8 +83,19 @@ QPoint MessageDlgAtPosition(int mainLeft, int screenHeight) {
   return QPoint(mainLeft + 200, screenHeight / 2 - 100);
 }
 
+QWidget* QtMessages::Owner() const {
+  // A window that stays on top (a palette editor) lies above the main window and every
+  // box the main window owns: while the user works in it, its boxes belong to it, so
+  // they open above it instead of hidden beneath it.
+  QWidget* active = QApplication::activeWindow();
+  if (active && active != mainWindow_ && active->isVisible() &&
+      active->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+    return active;
+  return mainWindow_;
+}
+
 void QtMessages::ShowMessage(const std::string& text, TMsgDlgType kind, const std::string& title) {
-  QMessageBox box(IconOf(kind), TitleOf(kind, title), BoxText(text), QMessageBox::Ok, mainWindow_);
+  QMessageBox box(IconOf(kind), TitleOf(kind, title), BoxText(text), QMessageBox::Ok, Owner());
   box.exec();
 }
 
@@ -95,12 +106,12 @@ void QtMessages::ShowMessageAt(const std::string& text, TMsgDlgType kind) {
 TModalResult QtMessages::Ask(const std::string& text, TMsgDlgType kind, unsigned buttons,
                              bool atDialogPosition) {
   if (atDialogPosition) return MessageDlgAt(text, kind, buttons);
-  QMessageBox box(IconOf(kind), TitleOf(kind, {}), BoxText(text), ButtonsOf(buttons), mainWindow_);
+  QMessageBox box(IconOf(kind), TitleOf(kind, {}), BoxText(text), ButtonsOf(buttons), Owner());
   return ResultOf(box.exec());
 }
 
 TModalResult QtMessages::MessageDlgAt(const std::string& text, TMsgDlgType kind, unsigned buttons) {
-  QMessageBox box(IconOf(kind), TitleOf(kind, {}), BoxText(text), ButtonsOf(buttons), mainWindow_);
+  QMessageBox box(IconOf(kind), TitleOf(kind, {}), BoxText(text), ButtonsOf(buttons), Owner());
   const QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
   const int screenHeight = screen ? screen->geometry().height() : 0;
   const int left = mainWindow_ ? mainWindow_->x() : 0;

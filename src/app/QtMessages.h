@@ -30,5 +30,8 @@ class QtMessages : public Messages {
   TModalResult MessageDlgAt(const std::string& text, TMsgDlgType kind, unsigned buttons);
 
  private:
+  // The window a box belongs to: the main window, or the stays-on-top window in use.
+  QWidget* Owner() const;
+
   QPointer<QWidget> mainWindow_;
 };

@@ -8,12 +8,14 @@
 
 namespace {
 // Reads the next modal message box when it appears and presses `button` on it.
-void AnswerNextBox(QString* text, QString* title, QMessageBox::StandardButton button) {
+void AnswerNextBox(QString* text, QString* title, QMessageBox::StandardButton button,
+                   QWidget** owner = nullptr) {
   QTimer::singleShot(0, [=] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
     *text = box->text();
     *title = box->windowTitle();
+    if (owner) *owner = box->parentWidget();
     if (QAbstractButton* b = box->button(button)) b->click();
   });
 }
@@ -49,6 +51,37 @@ class TestQtMessages : public QObject {
     AnswerNextBox(&text, &title, QMessageBox::Cancel);
     QCOMPARE(m.Ask("Read?", TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, false),
              TModalResult::mrCancel);
+  }
+  void boxesOpenAboveAStaysOnTopWindowInUse() {
+    QWidget main;
+    main.resize(400, 300);
+    main.show();
+    QtMessages m(&main);
+    QString text, title;
+    QWidget* owner = nullptr;
+    AnswerNextBox(&text, &title, QMessageBox::Ok, &owner);
+    m.ShowMessage("a", TMsgDlgType::mtInformation);
+    QCOMPARE(owner, &main);
+    // A window that stays on top of the main window, in use: its boxes belong to it.
+    QWidget editor(&main, Qt::Window | Qt::WindowStaysOnTopHint);
+    editor.resize(200, 200);
+    editor.show();
+    editor.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &editor);
+    AnswerNextBox(&text, &title, QMessageBox::Yes, &owner);
+    QCOMPARE(m.Ask("b?", TMsgDlgType::mtConfirmation, mbYes | mbNo, false), TModalResult::mrYes);
+    QCOMPARE(owner, &editor);
+    editor.activateWindow();  // the test platform does not hand activation back itself
+    QTRY_COMPARE(QApplication::activeWindow(), &editor);
+    AnswerNextBox(&text, &title, QMessageBox::Ok, &owner);
+    m.ShowMessageAt("c", TMsgDlgType::mtError);
+    QCOMPARE(owner, &editor);
+    // Back in the main window, the main window owns them again.
+    main.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &main);
+    AnswerNextBox(&text, &title, QMessageBox::Ok, &owner);
+    m.ShowMessage("d", TMsgDlgType::mtInformation);
+    QCOMPARE(owner, &main);
   }
 };
 
