@@ -84,17 +84,19 @@ std::string CommandHelp(TCliCommand command) {
           "  level:2dim:N          Process > Leveling, \"2Dim\", order N (0 or 1)\n"
           "  level:points:C,R;C,R;...\n"
           "                        Process > Leveling, \"Points\", 1st order, through these\n"
-          "                        matrix points (column, row; row 0 at the bottom), at most 30;\n"
-          "                        marked again before every press of \"do\"\n"
+          "                        matrix points (column, row; row 0 at the bottom), at\n"
+          "                        most 30; marked again before every press of \"do\"\n"
           "  filter:lowpass|highpass|laplace|beleuchtung\n"
           "                        Process > Simple Filter with that kernel\n"
           "  badpoints:P           Process > Noise with P \"% of z-axes\"\n"
           "  sphere:R:lowpass|highpass\n"
-          "                        Process > Sphere with radius R in the x unit (reduced to a\n"
-          "                        quarter of the width when larger), \"Lowpass\" or \"Highpass\"\n"
+          "                        Process > Sphere with radius R in the x unit (reduced to\n"
+          "                        a quarter of the width when larger), \"Lowpass\" or\n"
+          "                        \"Highpass\"\n"
           "  invert                Process > Invers\n"
           "  rescale:X,Y,Z[,XUNIT,YUNIT,ZUNIT]\n"
-          "                        Process > Rescale with these values (numbers with a point)\n"
+          "                        Process > Rescale with these values (numbers with a\n"
+          "                        point)\n"
           "  arith:OP:FILE2[#N]    Arithmetic with image N (default 1) of FILE2 as second\n"
           "                        operand, OP one of + - * /, then \"Use\"\n"
           "  palette:FILE          View > Palette, opening FILE (.PAL/.pal JASC, .TXT/.txt\n"
@@ -115,7 +117,10 @@ std::string CommandHelp(TCliCommand command) {
           "  --palette PATH        the image's colours as a palette file, the kind as for\n"
           "                        palette:FILE\n"
           "  --profile LINE PATH   the line profile file; LINE row:N[:W], col:N[:W],\n"
-          "                        any:X1,Y1,X2,Y2 (cells, y from the top) or radial:ANGLE[:W]\n"
+          "                        any:X1,Y1,X2,Y2 (cells, y from the top) or\n"
+          "                        radial:ANGLE[:W]; W averages W rows (at most 2 x rows\n"
+          "                        + 1), W columns (any number) or W degrees (at most 360),\n"
+          "                        1 when left out\n"
           "  --s3d G,S PATH        the simple 3D view's bitmap for z gain G and shift S\n";
       t += kView;
       t += "  --out-dir DIR         with several images: DIR/<base>[_<N>].<ext of PATH>\n";
@@ -123,7 +128,8 @@ std::string CommandHelp(TCliCommand command) {
       t += "\nDefault: --image 1.\n";
       break;
     case TCliCommand::Convert:
-      t = "Usage: tarnisk-cli convert [OPTIONS] FILE... --to ascii|native-sin|native-int|bmp|png\n"
+      t = "Usage: tarnisk-cli convert [OPTIONS] FILE...\n"
+          "         --to ascii|native-sin|native-int|bmp|png\n"
           "\n"
           "Writes each image as DIR/<base>[_<N>].<ext> (_<N> when the file holds several\n"
           "images): .dat, .txt with .sin or .int, .bmp, or the composed view as .png.\n"

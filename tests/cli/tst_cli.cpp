@@ -104,6 +104,9 @@ class TestCli : public QObject {
       r = Cli({cmd, "--help"});
       QCOMPARE(r.exit, 0);
       QVERIFY(r.out.startsWith(QByteArray("Usage: tarnisk-cli ") + cmd));
+      // Every line fits a terminal of 80 columns.
+      for (const QByteArray& line : r.out.split('\n'))
+        QVERIFY2(line.size() <= 80, line.constData());
     }
     r = Cli({"--version"});
     QCOMPARE(r.exit, 0);
