@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "analysis/Roughness.h"
 #include "app/ClipboardPrint.h"
@@ -666,6 +667,23 @@ void TMainForm::Invers1Click() {
 }
 
 void TMainForm::ArithmeticItemClick() {
+  if (!arithPlaced_) {
+    // The first time over the top left of the window area, inside the screen: a window
+    // that stays on top must not cover the menus and tool bar. Later it opens where the
+    // user left it.
+    arithForm_->ensurePolished();
+    arithForm_->adjustSize();
+    const QRect area(mdiArea_->viewport()->mapToGlobal(QPoint(0, 0)), mdiArea_->viewport()->size());
+    const QScreen* shown = screen();
+    const QRect room = shown ? shown->availableGeometry() : area;
+    const QSize outer = arithForm_->frameGeometry().size().expandedTo(arithForm_->size());
+    const int x = std::clamp(area.left() + 8, room.left(),
+                             std::max(room.left(), room.right() + 1 - outer.width()));
+    const int y = std::clamp(area.top() + 8, room.top(),
+                             std::max(room.top(), room.bottom() + 1 - outer.height()));
+    arithForm_->move(x, y);
+    arithPlaced_ = true;
+  }
   arithForm_->show();
   arithForm_->raise();
 }

@@ -158,6 +158,7 @@ class TMainForm : public QMainWindow, public TArithHost {
   TRenameForm* renameForm_ = nullptr;
   TAxesForm* axesForm_ = nullptr;
   TArithForm* arithForm_ = nullptr;
+  bool arithPlaced_ = false;  // the arithmetic window has been given its first place
   TSaveDialog saveDialog_;
   bool destroying_ = false;
 };

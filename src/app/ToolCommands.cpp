@@ -3,6 +3,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include "analysis/ui/TAnaLineForm.h"
@@ -66,13 +67,29 @@ QWidget* PaletteItemClick(TMainForm& main) {
   });
 }
 
+namespace {
+
+// What a closing tool child does towards its image window: the image window becomes the
+// current one again and is redrawn, so a result that was taken over shows there. The
+// area by itself would activate the next child in creation order, which need not be the
+// tool's own image window, and the redraw and every later command would then go to
+// another image.
+std::function<void()> RefreshOwner(TMainForm& main, TMDIChild& image) {
+  QPointer<TMDIChild> owner(&image);
+  return [&main, owner] {
+    QTimer::singleShot(0, &main, [&main, owner] {
+      if (owner) main.MdiArea()->setActiveSubWindow(owner);
+      main.RefreshItemClick();
+    });
+  };
+}
+
+}  // namespace
+
 QMdiSubWindow* OpenLineProfile(TMainForm& main) {
   QMdiSubWindow* tool =
       OpenToolChild(main, TToolTarget::CurrentImage, [&main](TMDIChild& image) -> QMdiSubWindow* {
-        auto* form = new TAnaLineForm(main.Settings(), main.Msgs(), [&main] {
-          // Closing the window redraws the current image window.
-          QTimer::singleShot(0, &main, &TMainForm::RefreshItemClick);
-        });
+        auto* form = new TAnaLineForm(main.Settings(), main.Msgs(), RefreshOwner(main, image));
         form->setWindowTitle(QString::fromStdString(image.Doc().Caption));
         form->SetPicture(image.Doc().Picture.get());
         return form;
@@ -95,11 +112,7 @@ QMdiSubWindow* OpenWorkbench(TMainForm& main, int mode) {
   QMdiSubWindow* tool = OpenToolChild(
       main, current ? TToolTarget::CurrentImage : TToolTarget::ActiveImage,
       [&main, mode](TMDIChild& image) -> QMdiSubWindow* {
-        auto* form = new TFilterForm(main.Settings(), main.Msgs(), [&main] {
-          // Closing the workbench redraws the current image window, so a result that was
-          // taken over shows there.
-          QTimer::singleShot(0, &main, &TMainForm::RefreshItemClick);
-        });
+        auto* form = new TFilterForm(main.Settings(), main.Msgs(), RefreshOwner(main, image));
         if (!form->OpenInMode(image.Doc().Picture.get(), mode)) {
           delete form;
           return nullptr;

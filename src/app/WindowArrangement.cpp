@@ -19,6 +19,8 @@ void CascadeWindows(QMdiArea& area) {
   for (QMdiSubWindow* w : area.subWindowList())
     if (w->isVisible() && !w->isMinimized()) windows << w;
   if (windows.isEmpty()) return;
+  // The active window takes the last step, in front of the others, as it was before.
+  if (QMdiSubWindow* active = area.activeSubWindow(); windows.removeOne(active)) windows << active;
   const QRect r = area.viewport()->rect();
   int step =
       windows.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.first());

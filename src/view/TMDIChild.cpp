@@ -167,6 +167,16 @@ void TMDIChild::showEvent(QShowEvent* event) {
   QMdiSubWindow::showEvent(event);
 }
 
+void TMDIChild::changeEvent(QEvent* event) {
+  // A minimised window is its title bar alone: the least client size would keep an
+  // empty body below it. The limit is lifted before the area shrinks the window and
+  // set again once the window is restored.
+  const bool stateChange = event->type() == QEvent::WindowStateChange;
+  if (stateChange && isMinimized()) setMinimumSize(0, 0);
+  QMdiSubWindow::changeEvent(event);
+  if (stateChange && !isMinimized()) UpdateMinimumSize();
+}
+
 TMDIChild::~TMDIChild() {
   // Tool windows go first, while this window is still whole: they may read its
   // picture as they are destroyed.
@@ -256,6 +266,7 @@ void TMDIChild::UpdateImage() {
 }
 
 void TMDIChild::UpdateMinimumSize() {
+  if (isMinimized()) return;  // see changeEvent
   const TViewSize least = MinimumClient(zscalingItem->isChecked());
   const QSize frame = FrameSize();
   // The title bar needs room for its icon and buttons, and for some of the title.

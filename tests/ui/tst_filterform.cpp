@@ -402,6 +402,61 @@ class TestFilterForm : public QObject {
     }
   }
 
+  void maximisedInALowWindowAreaEveryButtonShowsWithoutScrolling() {
+    TMainForm main(&msgs_, dir_.filePath("low.ini"));
+    main.resize(1000, 470);
+    main.show();
+    TImageDoc& doc = main.NewImage("scan");
+    doc.CreatePicture(8, 8);
+    main.ImageReady(doc);
+    QWidget* viewport = main.MdiArea()->viewport();
+    QVERIFY2(viewport->height() < kFilterFormMinHeight, "the area must be lower than the minimum");
+    main.Shere1->trigger();  // the tallest panel
+    auto* f = qobject_cast<TFilterForm*>(main.MdiArea()->activeSubWindow());
+    QVERIFY(f && f->isMaximized());
+    QTRY_VERIFY(f->height() <= viewport->height());
+    for (QWidget* w : std::initializer_list<QWidget*>{f->Button1, f->Button2, f->Button3,
+                                                      f->Button4, f->SphereProgress}) {
+      const QRect r(w->mapTo(viewport, QPoint(0, 0)), w->size());
+      QVERIFY2(viewport->rect().contains(r), qPrintable(w->objectName()));
+    }
+    QVERIFY(!f->SphereProgress->geometry().intersects(f->HighpassRadio->geometry()));
+    // Restored, the window keeps its design minimum.
+    f->showNormal();
+    QCOMPARE(f->minimumHeight(), kFilterFormMinHeight);
+    QCOMPARE(f->minimumWidth(), kFilterFormMinWidth);
+    f->close();
+  }
+
+  void takeOverRedrawsItsOwnImageWindowAndLeavesItCurrent() {
+    TMainForm main(&msgs_, dir_.filePath("owner.ini"));
+    main.resize(1000, 760);
+    main.show();
+    std::vector<TMDIChild*> images;
+    for (const char* name : {"first", "second", "third"}) {
+      TImageDoc& doc = main.NewImage(name);
+      doc.CreatePicture(8, 8);
+      for (int i = 0; i < 64; ++i) doc.Picture->Data()[i] = static_cast<float>(i % 7);
+      main.ImageReady(doc);
+      images.push_back(main.ImageWindows[static_cast<size_t>(doc.Index)].data());
+    }
+    // The workbench on the middle window, which is neither the first nor the last made.
+    TMDIChild* owner = images[1];
+    main.MdiArea()->setActiveSubWindow(owner);
+    main.SlopeItem->trigger();
+    QPointer<TFilterForm> slop = qobject_cast<TFilterForm*>(main.MdiArea()->activeSubWindow());
+    QVERIFY(slop);
+    Choose(slop->ComboSlop, sm2Dim);
+    Choose(slop->ComboSlopOrder, soZero);
+    slop->Button4->click();
+    slop->Button3->click();
+    QTRY_VERIFY(!slop);
+    QTRY_COMPARE(main.MdiArea()->activeSubWindow(), static_cast<QMdiSubWindow*>(owner));
+    QCOMPARE(main.CurrentImageWindow(), owner);
+    QTRY_VERIFY(owner->Doc().Picture->Min < 0);  // redrawn: the range is the leveled one
+    for (TMDIChild* other : {images[0], images[2]}) QCOMPARE(other->Doc().Picture->Min, 0.0f);
+  }
+
   void processMenuCommandsOpenWorkbenchesByTheirGuards() {
     TMainForm main(&msgs_, dir_.filePath("main.ini"));
     main.resize(1000, 760);

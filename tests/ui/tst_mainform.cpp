@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -460,6 +461,30 @@ class TestMainForm : public QObject {
     QCOMPARE(a->geometry().bottom() + 1, bottom);
     QCOMPARE(b->geometry().bottom() + 1, bottom);
     QVERIFY(a->x() != b->x());
+    // Minimised windows are their title bars, without an empty body below.
+    const int titleBar = a->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, a);
+    QVERIFY2(a->height() <= titleBar + 12, qPrintable(QString::number(a->height())));
+    QVERIFY(b->height() <= titleBar + 12);
+    // Restored, they are no smaller than the least client area again.
+    a->showNormal();
+    QVERIFY(a->minimumHeight() >= 100);
+    QVERIFY(a->height() >= 100);
+  }
+
+  void cascadeLeavesTheActiveWindowInFront() {
+    auto form = NewForm();
+    form->resize(900, 600);
+    TMDIChild* a = AddImage(*form, "a");
+    TMDIChild* b = AddImage(*form, "b");
+    TMDIChild* c = AddImage(*form, "c");
+    form->MdiArea()->setActiveSubWindow(a);
+    form->WindowCascadeItemClick();
+    QCOMPARE(form->MdiArea()->activeSubWindow(), static_cast<QMdiSubWindow*>(a));
+    QCOMPARE(form->MdiArea()->subWindowList(QMdiArea::StackingOrder).last(),
+             static_cast<QMdiSubWindow*>(a));
+    // It takes the last step of the cascade, so every title bar stays in sight.
+    QVERIFY(a->y() > c->y() && c->y() > b->y());
+    QVERIFY(a->x() > c->x() && c->x() > b->x());
   }
 
   void messageDlgAtSitsBesideTheMainWindow() {

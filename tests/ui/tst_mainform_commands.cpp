@@ -131,6 +131,31 @@ class TestMainFormCommands : public QObject {
     QCOMPARE(copy->Doc().ChannelName, std::string("scan.int"));
   }
 
+  void theArithmeticWindowFirstOpensOverTheWindowAreaNotTheMenus() {
+    // Inside the test platform's 800 x 600 screen.
+    form_->move(10, 10);
+    form_->resize(780, 560);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_->ArithmeticItemClick();
+    TArithForm* arith = form_->ArithForm();
+    QVERIFY(arith->isVisible());
+    QMdiArea* area = form_->MdiArea();
+    const QRect areaOnScreen(area->viewport()->mapToGlobal(QPoint(0, 0)), area->viewport()->size());
+    QVERIFY(areaOnScreen.contains(arith->frameGeometry().topLeft()));
+    const QRect menus(
+        form_->mapToGlobal(QPoint(0, 0)),
+        QSize(form_->width(), areaOnScreen.top() - form_->mapToGlobal(QPoint(0, 0)).y()));
+    QVERIFY(!arith->frameGeometry().intersects(menus));
+    // Moved by the user, it opens there again.
+    arith->hide();
+    arith->move(arith->x() + 40, arith->y() + 30);
+    const QPoint moved = arith->pos();
+    form_->ArithmeticItemClick();
+    QCOMPARE(arith->pos(), moved);
+    arith->hide();
+  }
+
   void refreshRendersTheCurrentWindowAgain() {
     TMDIChild* w = AddImage("a");
     w->Doc().Picture->Data()[0] = -10;

@@ -71,7 +71,7 @@ TFilterForm::TFilterForm(TIniFile& settings, Messages& messages, std::function<v
   QPalette back = Form->palette();
   back.setColor(QPalette::Window, back.color(QPalette::Dark));
   Form->setPalette(back);
-  setMinimumSize(kFilterFormMinWidth, kFilterFormMinHeight);
+  UpdateMinimumSize();
   resize(kFilterFormWidth, kFilterFormHeight);
 
   Image1 = new TWorkbenchImage(Form);
@@ -394,35 +394,64 @@ void TFilterForm::resizeEvent(QResizeEvent* event) {
 void TFilterForm::changeEvent(QEvent* event) {
   QMdiSubWindow::changeEvent(event);
   if (event->type() == QEvent::FontChange) FormResize();
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::WindowStateChange)
+    UpdateMinimumSize();
+}
+
+void TFilterForm::UpdateMinimumSize() {
+  // A restored workbench is never smaller than its design minimum. Maximised it fills
+  // the window area, and on a small screen at a large font that area can be lower than
+  // the design minimum: it then needs only what the left column needs, so that every
+  // button shows without scrolling.
+  if (!isMaximized()) {
+    setMinimumSize(kFilterFormMinWidth, kFilterFormMinHeight);
+    return;
+  }
+  const QFontMetrics fm(Form->font());
+  const int line = std::max(22, fm.height() + 8);
+  const int radio = fm.height() + 6;
+  // The tallest panel: the sphere's radius edit, two radio buttons and its progress bar.
+  const int sphere =
+      std::max(90, std::max(64, std::max(48, 20 + line + 4) + radio) + radio + 6) + 16 + 8;
+  const int panel = std::max(120, sphere);
+  const int frame = height() - Form->height();
+  const int column = kFilterColumn + 2 + panel + 2 + ButtonGrid().PanelHeight;
+  setMinimumSize(kFilterFormMinWidth, std::min(kFilterFormMinHeight, column + std::max(0, frame)));
+}
+
+TFilterForm::TButtonGrid TFilterForm::ButtonGrid() const {
+  const QFontMetrics fm(Form->font());
+  TButtonGrid g;
+  g.ButtonHeight = std::max(25, fm.height() + 10);
+  // Two buttons side by side while their texts fit, else one above the other.
+  const int halfWidth = (kFilterColumn - 3 * g.Gap) / 2;
+  int widest = 0;
+  for (QPushButton* b : {Button4, Button1, Button3, Button2})
+    widest = std::max(widest, fm.horizontalAdvance(b->text()) + 16);
+  g.Pairs = widest <= halfWidth;
+  const int rows = g.Pairs ? 2 : 4;
+  g.ButtonWidth = g.Pairs ? halfWidth : kFilterColumn - 2 * g.Gap;
+  g.PanelHeight = rows * g.ButtonHeight + (rows + 1) * g.Gap;
+  return g;
 }
 
 void TFilterForm::FormResize() {
   if (!Form) return;
-  const QFontMetrics fm(Form->font());
-  const int gap = 6;
-  const int buttonHeight = std::max(25, fm.height() + 10);
-  // Two buttons side by side while their texts fit, else one above the other.
-  const int halfWidth = (kFilterColumn - 3 * gap) / 2;
-  int widest = 0;
-  for (QPushButton* b : {Button4, Button1, Button3, Button2})
-    widest = std::max(widest, fm.horizontalAdvance(b->text()) + 16);
-  const bool pairs = widest <= halfWidth;
-  const int rows = pairs ? 2 : 4;
-  const TFilterLayout l =
-      FilterFormLayout(Form->width(), Form->height(), rows * buttonHeight + (rows + 1) * gap);
+  const TButtonGrid grid = ButtonGrid();
+  const TFilterLayout l = FilterFormLayout(Form->width(), Form->height(), grid.PanelHeight);
   auto place = [](QWidget* w, const TViewRect& r) {
     w->setGeometry(r.Left, r.Top, r.Width, r.Height);
   };
   place(Panel1, l.Panel1);
   place(Image1, l.Image1);
   place(Image2, l.Image2);
-  const int buttonWidth = pairs ? halfWidth : kFilterColumn - 2 * gap;
   QPushButton* order[] = {Button4, Button1, Button3, Button2};  // do, undo, take over, cancel
   for (int i = 0; i < 4; ++i) {
-    const int col = pairs ? i % 2 : 0;
-    const int row = pairs ? i / 2 : i;
-    order[i]->setGeometry(gap + col * (buttonWidth + gap), gap + row * (buttonHeight + gap),
-                          buttonWidth, buttonHeight);
+    const int col = grid.Pairs ? i % 2 : 0;
+    const int row = grid.Pairs ? i / 2 : i;
+    order[i]->setGeometry(grid.Gap + col * (grid.ButtonWidth + grid.Gap),
+                          grid.Gap + row * (grid.ButtonHeight + grid.Gap), grid.ButtonWidth,
+                          grid.ButtonHeight);
   }
   for (QFrame* panel : {Panel2, Panel3, Panel4, Panel5, Panel6, Panel7}) place(panel, l.ModePanel);
   LayoutPanels();

@@ -91,6 +91,16 @@ class TFilterForm : public QMdiSubWindow {
   void Button3Click();  // take over
   void Button4Click();  // do
   void FormResize();
+  // The four buttons in the bottom-left panel: two rows of two while their texts fit.
+  struct TButtonGrid {
+    bool Pairs = true;
+    int Gap = 6;
+    int ButtonWidth = 0;
+    int ButtonHeight = 0;
+    int PanelHeight = 0;
+  };
+  TButtonGrid ButtonGrid() const;
+  void UpdateMinimumSize();
   // Image2 in point leveling and in the zoom mode; positions in control pixels.
   void Image2MouseDownSlop3D(int x, int y);
   void Image2MouseDownZoom(int x, int y);
