@@ -46,7 +46,7 @@ void BM_ViewPng(benchmark::State& state) {
   const QString path = QStringLiteral("/tmp/tarnisk_bench_view.png");
   for (auto _ : state) {
     QString error;
-    if (!WriteComposedView(path, doc, options, w, 300, WindowFont(), '.', &error))
+    if (!WriteComposedView(path.toStdString(), doc, options, w, 300, WindowFont(), '.', &error))
       state.SkipWithError("the view could not be written");
   }
   state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());

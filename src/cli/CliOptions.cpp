@@ -65,6 +65,11 @@ std::optional<TCliCommand> CommandOf(const std::string& name) {
 void SetOption(TCliOptions& o, const std::string& name, const std::string& value) {
   const TCliCommand cmd = o.Command;
   const auto bad = [&](const std::string& why) { throw CliUsageError(why, CommandName(cmd)); };
+  // Each of these options names one thing: given twice, all but the last would be
+  // dropped without a word (an output never written). Operations, --profile and --s3d
+  // may repeat.
+  if (name != "--op" && !o.GivenOptions.insert(name).second)
+    bad(name + " is given more than once (--op, --profile and --s3d may repeat)");
   if (name == "--image") {
     if (value == "all")
       o.Image.reset();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ enum class TConvertTarget { Ascii, NativeSin, NativeInt, Bmp, Png };
 struct TCliOptions {
   TCliCommand Command = TCliCommand::Info;
   std::vector<std::string> Files;
+  // The options given so far (each may be given once, --op many times).
+  std::set<std::string> GivenOptions;
 
   // --image: nullopt = every image; otherwise the 1-based number.
   std::optional<int> Image;

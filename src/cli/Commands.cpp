@@ -17,6 +17,7 @@
 #include "cli/Batch.h"
 #include "cli/CliHost.h"
 #include "cli/CliProgress.h"
+#include "cli/OutputGuard.h"
 #include "formats/AsciiExport.h"
 #include "formats/NativeWriter.h"
 #include "formats/OpenFile.h"
@@ -28,10 +29,6 @@
 #include "settings/SettingsKeys.h"
 
 namespace {
-
-QString PathOf(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 bool Interactive(const TCliOptions& o) {
   return !o.Quiet && ::isatty(STDERR_FILENO);
@@ -123,11 +120,20 @@ class ImageRun {
     return true;
   }
 
+  // False, with the reason said, when `path` is a file this run reads or has written.
+  bool MayWrite(const std::string& path) {
+    const std::string refusal = output_guard::Refusal(path);
+    if (refusal.empty()) return true;
+    msgs_.Say(refusal);
+    return false;
+  }
+
   bool Written(bool ok, const std::string& path) {
     if (!ok) {
       msgs_.Say("cannot write " + path);
       return false;
     }
+    output_guard::Written(path);
     if (Interactive(o_)) msgs_.Say("wrote " + path);
     return true;
   }
@@ -137,6 +143,7 @@ class ImageRun {
     if (path.empty()) {
       return StandardOutput(AsciiExportText(*doc.Picture, sep_));
     }
+    if (!MayWrite(path)) return false;
     return Written(WriteAsciiExport(*doc.Picture, path, sep_), path);
   }
 
@@ -148,15 +155,22 @@ class ImageRun {
   }
 
   bool Native(TImageDoc& doc, const std::string& path, TNativeKind kind) {
-    // The writer says "File exists! Abort!" and the like itself.
+    // The writer says "File exists! Abort!" and the like itself; the data file it
+    // replaces without asking must not be one this run reads or wrote.
+    const TNativeSaveNames names = NativeSaveNames(path, kind);
+    if (!MayWrite(names.DataFile)) return false;
     if (!WriteNativeFiles(doc, path, kind, msgs_)) return false;
+    output_guard::Written(names.ParamFile);
+    output_guard::Written(names.DataFile);
     if (Interactive(o_)) msgs_.Say("wrote " + path);
     return true;
   }
 
   bool PaletteFile(const TImageDoc& doc, const std::string& path) {
     // The palette writer says "Cannot write file ..." itself.
+    if (!MayWrite(path)) return false;
     if (!SaveColourTable(doc.Picture->ColourTable, path, msgs_)) return false;
+    output_guard::Written(path);
     if (Interactive(o_)) msgs_.Say("wrote " + path);
     return true;
   }
@@ -168,11 +182,13 @@ class ImageRun {
     v.XYLabel = o_.XYLabel;
     const int w = o_.ViewW > 0 ? o_.ViewW : (o_.ZScale ? 450 : 300);
     const int h = o_.ViewH > 0 ? o_.ViewH : 300;
+    if (!MayWrite(path)) return false;
     QString error;
-    if (!WriteComposedView(PathOf(path), doc, v, w, h, WindowFont(), sep_, &error)) {
+    if (!WriteComposedView(path, doc, v, w, h, WindowFont(), sep_, &error)) {
       msgs_.Say(error.toStdString());
       return false;
     }
+    output_guard::Written(path);
     if (Interactive(o_)) msgs_.Say("wrote " + path);
     return true;
   }
@@ -189,12 +205,12 @@ class ImageRun {
     bool ok = true;
     if (!o_.Ascii.empty()) {
       const std::string path = Target(o_.Ascii, n, count, "dat");
-      ok = Written(WriteAsciiExport(*doc.Picture, path, sep_), path) && ok;
+      ok = MayWrite(path) && Written(WriteAsciiExport(*doc.Picture, path, sep_), path) && ok;
     }
     if (!o_.Native.empty()) ok = Native(doc, Target(o_.Native, n, count, "txt"), *o_.Kind) && ok;
     if (!o_.Bmp.empty()) {
       const std::string path = Target(o_.Bmp, n, count, "bmp");
-      ok = Written(WriteBitmapFile(doc.Image1, PathOf(path)), path) && ok;
+      ok = MayWrite(path) && Written(WriteBitmapFile(doc.Image1, path), path) && ok;
     }
     if (!o_.View.empty()) ok = View(doc, Target(o_.View, n, count, "png")) && ok;
     if (!o_.Palette.empty()) ok = PaletteFile(doc, Target(o_.Palette, n, count, "PAL")) && ok;
@@ -218,6 +234,7 @@ class ImageRun {
     RunProfileChoice(r.Choice, *doc.Picture, sep_, model, &progress);
     const std::string path = Target(r.Path, n, count, "dat");
     const std::string text = ProfileFileText(model.Profile, model.Step);
+    if (!MayWrite(path)) return false;
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f.write(text.data(), static_cast<std::streamsize>(text.size()));
     f.close();
@@ -233,14 +250,14 @@ class ImageRun {
       msgs_.Say("no values to draw in 3D");
       return false;
     }
-    return Written(WriteBitmapFile(B, PathOf(path)), path);
+    return MayWrite(path) && Written(WriteBitmapFile(B, path), path);
   }
 
   bool Convert(TImageDoc& doc, int n, int count) {
     switch (*o_.To) {
       case TConvertTarget::Ascii: {
         const std::string path = OutputPath(o_.OutDir, file_, n, count, "dat", {});
-        return Written(WriteAsciiExport(*doc.Picture, path, sep_), path);
+        return MayWrite(path) && Written(WriteAsciiExport(*doc.Picture, path, sep_), path);
       }
       case TConvertTarget::NativeSin:
         return Native(doc, OutputPath(o_.OutDir, file_, n, count, "txt", {}), TNativeKind::Sin);
@@ -248,7 +265,7 @@ class ImageRun {
         return Native(doc, OutputPath(o_.OutDir, file_, n, count, "txt", {}), TNativeKind::Int);
       case TConvertTarget::Bmp: {
         const std::string path = OutputPath(o_.OutDir, file_, n, count, "bmp", {});
-        return Written(WriteBitmapFile(doc.Image1, PathOf(path)), path);
+        return MayWrite(path) && Written(WriteBitmapFile(doc.Image1, path), path);
       }
       case TConvertTarget::Png:
         return View(doc, OutputPath(o_.OutDir, file_, n, count, "png", {}));
@@ -355,6 +372,7 @@ bool FilesRunApart(const TCliOptions& o) {
 }
 
 int RunCommand(const TCliOptions& o, char sep) {
+  output_guard::Start();
   const size_t files = o.Files.size();
   // Files are independent: a batch uses every processor, and their outputs and
   // messages come in the order of the files as if they had run one after another.

@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -35,6 +36,9 @@ char LocaleDecimalPoint() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that closes the pipe early (| head) makes the next write fail, which is
+  // said and gives exit status 1, instead of ending the program by a signal.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
   TCliParse parse;
   try {

@@ -5,6 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+
+namespace {
+std::atomic<TReadFileObserver> readObserver{nullptr};
+}  // namespace
+
+void SetReadFileObserver(TReadFileObserver observer) {
+  readObserver.store(observer);
+}
+
 bool IsRegularFile(const std::string& name) {
   struct stat st;
   return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -28,6 +38,11 @@ std::FILE* OpenRegularFile(const std::string& name) {
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   std::FILE* file = ::fdopen(fd, "rb");
-  if (!file) ::close(fd);
+  if (!file) {
+    ::close(fd);
+    return nullptr;
+  }
+  if (const TReadFileObserver observer = readObserver.load())
+    observer(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
   return file;
 }

@@ -22,6 +22,12 @@ bool PathExists(const std::string& name);
 // waiting, so that not even a file exchanged for a pipe in between can block.
 std::FILE* OpenRegularFile(const std::string& name);
 
+// Told of every file OpenRegularFile opens (its device and inode), from whichever
+// thread opens it; null (the default) tells no one. A batch uses it to keep its
+// outputs off the files it reads.
+using TReadFileObserver = void (*)(uint64_t device, uint64_t inode);
+void SetReadFileObserver(TReadFileObserver observer);
+
 class TFileBytes {
  public:
   TFileBytes() = default;

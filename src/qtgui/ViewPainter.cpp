@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 
 #include "image/NumberFormat.h"
 #include "image/TextEncoding.h"
@@ -42,6 +43,8 @@ void Line(QPainter& p, int x1, int y1, int x2, int y2) {
 
 QImage ToQImage(const TBitmap8& bitmap) {
   QImage img(bitmap.Width, bitmap.Height, QImage::Format_Indexed8);
+  // Lines are padded to whole words: the padding is zero, not whatever memory held.
+  img.fill(0);
   QList<QRgb> colours;
   colours.reserve(256);
   for (const auto& e : bitmap.Palette) colours.push_back(qRgb(e.peRed, e.peGreen, e.peBlue));
@@ -180,12 +183,13 @@ namespace {
 // happens when their buffered file is flushed on closing, so a full disk or a failing
 // device would pass as success: the bytes are made in memory, written, flushed and the
 // file closed here, and every step is checked.
-bool WriteWholeFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  if (file.write(bytes) != bytes.size() || !file.flush()) return false;
-  file.close();
-  return file.error() == QFileDevice::NoError;
+bool WriteWholeFile(const std::string& path, const QByteArray& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const size_t size = static_cast<size_t>(bytes.size());
+  bool ok = std::fwrite(bytes.constData(), 1, size, file) == size;
+  ok = std::fflush(file) == 0 && ok;
+  return std::fclose(file) == 0 && ok;
 }
 
 // `img` encoded in `format` ("PNG", "BMP"); empty when it cannot be encoded.
@@ -199,20 +203,21 @@ QByteArray Encoded(const QImage& img, const char* format) {
 
 }  // namespace
 
-bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& options,
+bool WriteComposedView(const std::string& path, TImageDoc& doc, const TViewOptions& options,
                        int requestedW, int requestedH, const QFont& font, char sep,
                        QString* error) {
-  const QString suffix = QFileInfo(path).suffix().toLower();
+  const QString shownPath = QFile::decodeName(QByteArray::fromStdString(path));
+  const QString suffix = QFileInfo(shownPath).suffix().toLower();
   if (suffix == "png") {
     const QByteArray png = Encoded(
         WithFewColoursIndexed(ComposedViewImage(doc, options, requestedW, requestedH, font, sep)),
         "PNG");
     if (!png.isEmpty() && WriteWholeFile(path, png)) return true;
-    if (error) *error = "Cannot write " + path;
+    if (error) *error = "Cannot write " + shownPath;
     return false;
   }
   if (suffix != "svg") {
-    if (error) *error = "The view is written as .png or .svg, not " + path;
+    if (error) *error = "The view is written as .png or .svg, not " + shownPath;
     return false;
   }
   const TViewSize client = FitClient(requestedW, requestedH, options.ZScale);
@@ -232,14 +237,64 @@ bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& 
                       font, sep);
   }
   if (!WriteWholeFile(path, buffer.data())) {
-    if (error) *error = "Cannot write " + path;
+    if (error) *error = "Cannot write " + shownPath;
     return false;
   }
   return true;
 }
 
-bool WriteBitmapFile(const TBitmap8& bitmap, const QString& path) {
+QByteArray EncodeBitmap8(const TBitmap8& bitmap) {
+  // File header, information header (96 dots per inch, 256 colours), the palette as
+  // blue, green, red, 0, then the lines from the bottom up, each padded with zeros to
+  // whole 32-bit words. Written here rather than by the image library, whose padding
+  // bytes are whatever its line buffer held, so that equal bitmaps give equal files.
+  const uint32_t stride = (static_cast<uint32_t>(bitmap.Width) + 3u) & ~3u;
+  const uint32_t pixels = stride * static_cast<uint32_t>(bitmap.Height);
+  const uint32_t offset = 14 + 40 + 256 * 4;
+  QByteArray b;
+  b.reserve(static_cast<qsizetype>(offset + pixels));
+  const auto u16 = [&b](uint32_t v) {
+    b.append(static_cast<char>(v & 0xFFu));
+    b.append(static_cast<char>((v >> 8) & 0xFFu));
+  };
+  const auto u32 = [&u16](uint32_t v) {
+    u16(v & 0xFFFFu);
+    u16(v >> 16);
+  };
+  b.append("BM", 2);
+  u32(offset + pixels);
+  u32(0);
+  u32(offset);
+  u32(40);
+  u32(static_cast<uint32_t>(bitmap.Width));
+  u32(static_cast<uint32_t>(bitmap.Height));
+  u16(1);
+  u16(8);
+  u32(0);
+  u32(pixels);
+  u32(3780);
+  u32(3780);
+  u32(256);
+  u32(256);
+  for (const auto& e : bitmap.Palette) {
+    b.append(static_cast<char>(e.peBlue));
+    b.append(static_cast<char>(e.peGreen));
+    b.append(static_cast<char>(e.peRed));
+    b.append('\0');
+  }
+  const QByteArray padding(static_cast<qsizetype>(stride) - bitmap.Width, '\0');
+  for (int y = bitmap.Height - 1; y >= 0; --y) {
+    b.append(reinterpret_cast<const char*>(bitmap.ScanLine(y)), bitmap.Width);
+    b.append(padding);
+  }
+  return b;
+}
+
+bool WriteBitmapFile(const TBitmap8& bitmap, const std::string& path) {
   if (bitmap.Width <= 0 || bitmap.Height <= 0) return false;
-  const QByteArray bmp = Encoded(ToQImage(bitmap), "BMP");
-  return !bmp.isEmpty() && WriteWholeFile(path, bmp);
+  return WriteWholeFile(path, EncodeBitmap8(bitmap));
+}
+
+bool WriteBitmapFile(const TBitmap8& bitmap, const QString& path) {
+  return WriteBitmapFile(bitmap, QFile::encodeName(path).toStdString());
 }

@@ -54,9 +54,13 @@ QImage WithFewColoursIndexed(const QImage& image);
 
 // Writes the composed view as PNG (".png", 8-bit with a colour table when it has at
 // most 256 colours) or SVG (".svg", case ignored). False with
-// `error` set when the suffix is neither or the file cannot be written.
-bool WriteComposedView(const QString& path, TImageDoc& doc, const TViewOptions& options,
+// `error` set when the suffix is neither or the file cannot be written. `path` is the
+// file name as the system's bytes, taken as it is (also when it is no valid text).
+bool WriteComposedView(const std::string& path, TImageDoc& doc, const TViewOptions& options,
                        int requestedW, int requestedH, const QFont& font, char sep, QString* error);
 
 // Writes the rendered bitmap as an 8-bit Windows bitmap with its 256-colour palette.
+// The bytes of the file depend only on the bitmap (its line padding is zero).
+bool WriteBitmapFile(const TBitmap8& bitmap, const std::string& path);
+QByteArray EncodeBitmap8(const TBitmap8& bitmap);
 bool WriteBitmapFile(const TBitmap8& bitmap, const QString& path);

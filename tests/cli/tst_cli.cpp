@@ -96,6 +96,88 @@ class TestCli : public QObject {
  private slots:
   void initTestCase() { QVERIFY2(QFile::exists(Demo()), "the demo measurement is missing"); }
 
+  void outputsNeverReplaceWhatTheRunReadsOrWrote() {
+    QTemporaryDir dir;
+    // A two-channel native file whose data files are named as its conversion's outputs.
+    QByteArray text = ReadAll(Demo());
+    text.replace("demo_topo.int", "scan_1.int").replace("demo_current.sin", "scan_2.sin");
+    WriteFile(dir.filePath("scan.txt"), text);
+    const QString demoDir = QFileInfo(Demo()).absolutePath();
+    QVERIFY(QFile::copy(demoDir + "/demo_topo.int", dir.filePath("scan_1.int")));
+    QVERIFY(QFile::copy(demoDir + "/demo_current.sin", dir.filePath("scan_2.sin")));
+    const QByteArray before = Cli({"export", "scan.txt", "--image", "2"}, dir.path()).out;
+    QVERIFY(!before.isEmpty());
+    const QByteArray data = ReadAll(dir.filePath("scan_2.sin"));
+    Result r = Cli({"convert", "scan.txt", "--to", "native-sin"}, dir.path());
+    QCOMPARE(r.exit, 1);
+    QVERIFY2(r.err.contains("not written: ./scan_2.sin is a file this run reads"),
+             r.err.constData());
+    QCOMPARE(ReadAll(dir.filePath("scan_2.sin")), data);
+    QCOMPARE(Cli({"export", "scan.txt", "--image", "2"}, dir.path()).out, before);
+    // An output named as the input itself.
+    r = Cli({"process", "scan.txt", "--ascii", "scan.txt"}, dir.path());
+    QCOMPARE(r.exit, 1);
+    QVERIFY(ReadAll(dir.filePath("scan.txt")) == text);
+
+    // Two inputs of the same name into one folder: the second does not replace the first.
+    QVERIFY(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("out"));
+    QVERIFY(QFile::copy(dir.filePath("scan.txt"), dir.filePath("a/scan.txt")));
+    QVERIFY(QFile::copy(dir.filePath("scan_1.int"), dir.filePath("a/scan_1.int")));
+    QVERIFY(QFile::copy(demoDir + "/demo_topo.int", dir.filePath("a/scan_2.sin")));  // other values
+    r = Cli({"convert", "scan.txt", "a/scan.txt", "--to", "ascii", "--out-dir", "out"}, dir.path());
+    QCOMPARE(r.exit, 1);
+    QVERIFY2(
+        r.err.contains("a/scan.txt: not written: out/scan_2.dat was written before in this run"),
+        r.err.constData());
+    QCOMPARE(ReadAll(dir.filePath("out/scan_2.dat")), before);
+  }
+
+  void anOutputOptionGivenTwiceIsAUsageError() {
+    QTemporaryDir dir;
+    const Result r = Cli(
+        {"process", Demo(), "--ascii", dir.filePath("a.dat"), "--ascii", dir.filePath("b.dat")});
+    QCOMPARE(r.exit, 2);
+    QVERIFY(r.err.contains("--ascii is given more than once"));
+    QVERIFY(!QFile::exists(dir.filePath("a.dat")) && !QFile::exists(dir.filePath("b.dat")));
+  }
+
+  void aReaderThatClosesThePipeEarlyGivesExitStatusOne() {
+    // Without the signal ignored, the write into the closed pipe ends the program (141).
+    QProcess p;
+    p.start("bash", {"-c", QString("'%1' export '%2' | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}")
+                               .arg(TARNISK_CLI_PATH, Demo())});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 1);
+  }
+
+  void bitmapsAreTheSameBytesEveryTime() {
+    // Ten columns: every line of the 8-bit bitmap has two bytes of padding, which are 0.
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("w.txt"),
+              "Version    : 1.10\r\nXScanRange : 1\r\nYScanRange : 1\r\nXPhysUnit  : nm\r\n"
+              "YPhysUnit  : nm\r\nxPixel     : 10\r\nyPixel     : 3\r\nFileDescBegin\r\n"
+              "FileName : w.sin\r\nFileDescEnd\r\n");
+    QByteArray values;
+    for (int i = 0; i < 30; ++i) {
+      const float v = static_cast<float>(i * i % 17);
+      values.append(reinterpret_cast<const char*>(&v), 4);
+    }
+    WriteFile(dir.filePath("w.sin"), values);
+    QByteArray first;
+    for (int run = 0; run < 3; ++run) {
+      const QString bmp = dir.filePath(QString("w%1.bmp").arg(run));
+      QCOMPARE(Cli({"process", dir.filePath("w.txt"), "--op", "invert", "--bmp", bmp}).exit, 0);
+      const QByteArray bytes = ReadAll(bmp);
+      QCOMPARE(bytes.size(), 1078 + 3 * 12);
+      for (int y = 0; y < 3; ++y) {
+        QCOMPARE(bytes[1078 + 12 * y + 10], '\0');
+        QCOMPARE(bytes[1078 + 12 * y + 11], '\0');
+      }
+      if (run == 0) first = bytes;
+      QCOMPARE(bytes, first);
+    }
+  }
+
   void helpAndVersion() {
     Result r = Cli({"--help"});
     QCOMPARE(r.exit, 0);

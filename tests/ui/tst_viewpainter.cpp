@@ -231,13 +231,13 @@ class TestViewPainter : public QObject {
     opt.ZScale = opt.XYLabel = true;
     QString error;
     const QString png = dir.filePath("v.png");
-    QVERIFY(WriteComposedView(png, *doc, opt, 600, 500, TestFont(), '.', &error));
+    QVERIFY(WriteComposedView(png.toStdString(), *doc, opt, 600, 500, TestFont(), '.', &error));
     QImage back(png);
     QCOMPARE(back.size(), QSize(600, 400));  // fitted to 3 : 2
     QCOMPARE(At(back, 10, 390), PaletteColour(0));
 
     const QString svg = dir.filePath("v.SVG");
-    QVERIFY(WriteComposedView(svg, *doc, opt, 450, 300, TestFont(), '.', &error));
+    QVERIFY(WriteComposedView(svg.toStdString(), *doc, opt, 450, 300, TestFont(), '.', &error));
     QFile f(svg);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray text = f.readAll();
@@ -245,8 +245,8 @@ class TestViewPainter : public QObject {
     QVERIFY(text.contains("<image"));
     QVERIFY(text.contains("3.000 pA"));
 
-    QVERIFY(
-        !WriteComposedView(dir.filePath("v.jpg"), *doc, opt, 450, 300, TestFont(), '.', &error));
+    QVERIFY(!WriteComposedView(dir.filePath("v.jpg").toStdString(), *doc, opt, 450, 300, TestFont(),
+                               '.', &error));
     QVERIFY(error.contains(".png"));
     QVERIFY(
         !WriteComposedView("/nonexistent-dir/v.png", *doc, opt, 450, 300, TestFont(), '.', &error));
@@ -272,7 +272,7 @@ class TestViewPainter : public QObject {
     TViewOptions plain;  // the image alone: only colours of the colour table
     const QString png = dir.filePath("plain.png");
     QString error;
-    QVERIFY(WriteComposedView(png, *doc, plain, 300, 300, TestFont(), '.', &error));
+    QVERIFY(WriteComposedView(png.toStdString(), *doc, plain, 300, 300, TestFont(), '.', &error));
     const QImage back(png);
     QCOMPARE(back.format(), QImage::Format_Indexed8);
     const QImage shown = ComposedViewImage(*doc, plain, 300, 300, TestFont(), '.');
