@@ -31,6 +31,9 @@ class CliMessages : public Messages {
   // A line of the CLI's own about the current file.
   void Say(const std::string& text);
 
+ protected:
+  void Note(const std::string& text) override { Say(text); }
+
  private:
   char separator_;
   TModalResult spectroscopy_;

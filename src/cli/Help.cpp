@@ -42,7 +42,9 @@ std::string GeneralHelp() {
          "operation was refused; 2 bad usage. A file read only partly (a message says\n"
          "that data were lost or set to 0, for example a file that ends too early) counts\n"
          "as a file that could not be read: exit status 1, though its outputs are still\n"
-         "written. A failed write to standard output is exit status 1 as well.\n"
+         "written. A failed write to standard output is exit status 1 as well, and so\n"
+         "is an arithmetic that stopped with \"Error in calculation!\" (its partial\n"
+         "result is still used, as in the viewer).\n"
          "Messages are written to stderr as \"tarnisk-cli: FILE: TEXT\".\n"
          "Several files are worked on at the same time, one per processor; their\n"
          "outputs and messages come in the order of the files.\n";

@@ -73,6 +73,8 @@ class TLoadFiles {
   bool ParseHeader();
   bool ReadOldHeader();
   bool ReadBlockHeader();
+  // Said when a file names more channels than are read.
+  void NoteChannelsDropped();
   bool ReadPixelCount(const std::string& key, const char* axis, int32_t& count);
   bool LoadDataFile(int i);
   bool FillChannel(TImageDoc& window, int i, float scale);

@@ -229,6 +229,7 @@ bool TLoadFiles::ReadOldHeader() {
     // At most 16 channels: the groups after the 16th are not read.
     if (name.empty() || name[0] == ';' || ParamStream.AtEnd() || FileCount > kMaxChannels) break;
   }
+  if (FileCount > kMaxChannels && !name.empty() && name[0] != ';') NoteChannelsDropped();
   --FileCount;
   return true;
 }
@@ -266,7 +267,16 @@ bool TLoadFiles::ReadBlockHeader() {
       FindText("FileDescEnd");
     }
   }
+  if (FileCount == kMaxChannels) {
+    const size_t at = ParamStream.Position;
+    if (FindText("FileDescBegin")) NoteChannelsDropped();
+    ParamStream.Position = at;
+  }
   return true;
+}
+
+void TLoadFiles::NoteChannelsDropped() {
+  Msgs().NoteDataLoss("Only the first " + std::to_string(kMaxChannels) + " channels are read.");
 }
 
 bool TLoadFiles::LoadDataFile(int i) {

@@ -57,6 +57,18 @@ class Messages {
   }
   int DataLossCount() const { return dataLosses_; }
 
+  // Data lost where the viewer shows no box (its open command ends quietly there):
+  // counted all the same, and told only where there is no one watching (a batch run
+  // writes it as a line).
+  void NoteDataLoss(const std::string& text) {
+    ++dataLosses_;
+    Note(text);
+  }
+
+ protected:
+  // A line for a record of the run; the viewer keeps none.
+  virtual void Note(const std::string& /*text*/) {}
+
  private:
   int dataLosses_ = 0;
 };

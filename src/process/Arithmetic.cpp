@@ -149,7 +149,9 @@ TArithOutcome ComputeArithmetic(const TVKMPicture* a, const TVKMPicture* b,
         if (reached) result[i] = ran ? held[i] : first;
       }
     ran = true;
-    messages.ShowMessage("Error in calculation!");
+    // The cells from the failed one on hold no result of the operation: counted as data
+    // lost, so that a batch run does not pass the partial result off as a whole one.
+    messages.ShowDataLoss("Error in calculation!", TMsgDlgType::mtInformation);
     out.Status = TArithStatus::CalculationError;
   }
   if (!ran) std::fill(result, result + n, first);

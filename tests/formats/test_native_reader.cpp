@@ -265,27 +265,50 @@ TEST(NativeHeaderFailures, SizeOf514IsAccepted) {
 }
 
 TEST(NativeHeaderFailures, AtMostSixteenChannels) {
-  std::vector<std::string> blocks;
-  for (int i = 1; i <= 18; ++i) {
-    blocks.push_back("FileDescBegin");
-    blocks.push_back(std::string("FileName : c") + std::to_string(i) + ".sin");
-    blocks.push_back("FileDescEnd");
-  }
+  // The channels beyond the 16th are dropped without a box, but counted as data lost
+  // (a batch run says so); exactly 16 lose nothing.
+  const auto blocks = [](int count) {
+    std::vector<std::string> b;
+    for (int i = 1; i <= count; ++i) {
+      b.push_back("FileDescBegin");
+      std::string name = "FileName : c";
+      name += std::to_string(i);
+      name += ".sin";
+      b.push_back(name);
+      b.push_back("FileDescEnd");
+    }
+    return Header110(b);
+  };
+  const auto groups = [](int count) {
+    std::vector<std::string> g = {"Version: 1", "Pixel in X : 1", "Pixel in Y : 1", "Files"};
+    for (int i = 1; i <= count; ++i) {
+      std::string name = "g";
+      name += std::to_string(i);
+      name += ".int";
+      g.push_back(name);
+      g.push_back("1");
+      g.push_back("nm");
+    }
+    g.emplace_back(1, ';');
+    return Lines(g);
+  };
   RecordingMessages msgs;
   TLoadFiles l("", &msgs);
-  EXPECT_TRUE(l.ReadHeaderFrom(Header110(blocks)));
+  EXPECT_TRUE(l.ReadHeaderFrom(blocks(16)));
+  EXPECT_EQ(l.FileCount, 16);
+  EXPECT_TRUE(l.ReadHeaderFrom(groups(16)));
+  EXPECT_EQ(l.FileCount, 16);
+  EXPECT_EQ(msgs.DataLossCount(), 0);
+
+  EXPECT_TRUE(l.ReadHeaderFrom(blocks(18)));
   EXPECT_EQ(l.FileCount, 16);
   EXPECT_EQ(l.FileNames[16], "c16.sin");
-
-  std::vector<std::string> groups = {"Version: 1", "Pixel in X : 1", "Pixel in Y : 1", "Files"};
-  for (int i = 1; i <= 18; ++i) {
-    groups.push_back(std::string("g") + std::to_string(i) + ".int");
-    groups.push_back("1");
-    groups.push_back("nm");
-  }
-  EXPECT_TRUE(l.ReadHeaderFrom(Lines(groups)));
+  EXPECT_EQ(msgs.DataLossCount(), 1);
+  EXPECT_TRUE(l.ReadHeaderFrom(groups(18)));
   EXPECT_EQ(l.FileCount, 16);
   EXPECT_EQ(l.FileNames[16], "g16.int");
+  EXPECT_EQ(msgs.DataLossCount(), 2);
+  EXPECT_TRUE(msgs.shown.empty());
 }
 
 TEST(NativeChannelFailures, MissingDataFileDiscardsItsWindowAndStops) {
