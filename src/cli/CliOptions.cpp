@@ -20,9 +20,11 @@ std::string Lower(std::string s) {
 }
 
 // A positive number of at most 5 digits.
-int SizeNumber(const std::string& s, const std::string& option, TCliCommand command) {
+int SizeNumber(const std::string& s, const std::string& whole, const std::string& option,
+               TCliCommand command) {
   if (!AllDigits(s) || s.size() > 5 || std::stoi(s) < 1)
-    throw CliUsageError("malformed " + option + " value: " + s, CommandName(command));
+    throw CliUsageError("malformed " + option + " value: " + whole + " (WxH)",
+                        CommandName(command));
   return std::stoi(s);
 }
 
@@ -95,6 +97,7 @@ void SetOption(TCliOptions& o, const std::string& name, const std::string& value
   } else if (name == "--out") {
     o.Out = value;
   } else if (name == "--out-dir") {
+    if (value.empty()) bad("--out-dir needs a folder name");
     o.OutDir = value;
   } else if (name == "--op") {
     o.Ops.push_back(ParseOperation(value));
@@ -120,8 +123,8 @@ void SetOption(TCliOptions& o, const std::string& name, const std::string& value
   } else if (name == "--view-size") {
     const size_t x = Lower(value).find('x');
     if (x == std::string::npos) bad("malformed --view-size value: " + value + " (WxH)");
-    o.ViewW = SizeNumber(value.substr(0, x), name, cmd);
-    o.ViewH = SizeNumber(value.substr(x + 1), name, cmd);
+    o.ViewW = SizeNumber(value.substr(0, x), value, name, cmd);
+    o.ViewH = SizeNumber(value.substr(x + 1), value, name, cmd);
     if (o.ViewW > 10000 || o.ViewH > 10000) bad("--view-size is at most 10000x10000: " + value);
   } else if (name == "--to") {
     if (value == "ascii")

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFont>
 #include <QString>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -222,6 +223,12 @@ class ImageRun {
         std::string out;
         for (char c : *text) out += c == '\r' ? '\n' : c;
         ok = StandardOutput(out + "\n") && ok;
+      } else {
+        // The viewer shows nothing then; a script reading the blocks in order must not
+        // take the next image's block for this one's.
+        msgs_.Say("no roughness for image " + std::to_string(n) +
+                  ": its values give none (no values, or a value that is no number)");
+        ok = false;
       }
     }
     return ok;
@@ -373,6 +380,15 @@ bool FilesRunApart(const TCliOptions& o) {
 
 int RunCommand(const TCliOptions& o, char sep) {
   output_guard::Start();
+  if (!o.OutDir.empty()) {
+    // The output folder is made when it does not exist yet.
+    std::error_code error;
+    std::filesystem::create_directories(o.OutDir, error);
+    if (!std::filesystem::is_directory(o.OutDir, error)) {
+      std::cerr << "tarnisk-cli: cannot make the output folder " << o.OutDir << std::endl;
+      return 1;
+    }
+  }
   const size_t files = o.Files.size();
   // Files are independent: a batch uses every processor, and their outputs and
   // messages come in the order of the files as if they had run one after another.

@@ -97,20 +97,33 @@ bool Arith(char op, const std::string& file2, int image2, TImageDoc& doc, TCliOp
   return true;
 }
 
+// FILE2[#N]: "#" and digits at the very end give the image number; any other "#" is
+// part of the file name ("run#a.txt"). A name that itself ends in "#" and digits is
+// written with the number after it ("scan#2.txt" is fine, "scan#2" is "scan#2#1").
+// `number` is empty when none is given.
+void SplitImageNumber(const std::string& text, std::string& file, std::string& number) {
+  const size_t hash = text.rfind('#');
+  if (hash != std::string::npos && hash + 1 < text.size() && AllDigits(text.substr(hash + 1))) {
+    file = text.substr(0, hash);
+    number = text.substr(hash + 1);
+  } else {
+    file = text;
+    number.clear();
+  }
+}
+
 // arith:OP:FILE2[#N] with OP one of + - * /. The file name is taken as it stands, so a
 // name that ends in "*2" is no repetition.
 TCliApply ParseArith(const std::string& args, const std::string& text) {
   if (args.size() < 3 || args[1] != ':' || std::string("+-*/").find(args[0]) == std::string::npos)
     MalformedOperation(text);
   const char op = args[0];
-  std::string file2 = args.substr(2);
+  std::string file2, n;
+  SplitImageNumber(args.substr(2), file2, n);
   int image2 = 1;
-  const size_t hash = file2.rfind('#');
-  if (hash != std::string::npos) {
-    const std::string n = file2.substr(hash + 1);
-    if (!AllDigits(n) || n.size() > 3 || std::stoi(n) < 1) MalformedOperation(text);
+  if (!n.empty()) {
+    if (n.size() > 3 || std::stoi(n) < 1) MalformedOperation(text);
     image2 = std::stoi(n);
-    file2 = file2.substr(0, hash);
   }
   if (file2.empty()) MalformedOperation(text);
   return [op, file2, image2](TImageDoc& doc, int, TCliOpContext& ctx) {
@@ -120,9 +133,8 @@ TCliApply ParseArith(const std::string& args, const std::string& text) {
 
 // The second operand's file of "OP:FILE2[#N]".
 std::string ArithFile(const std::string& args) {
-  std::string file = args.size() > 2 ? args.substr(2) : std::string();
-  const size_t hash = file.rfind('#');
-  if (hash != std::string::npos) file.resize(hash);
+  std::string file, number;
+  SplitImageNumber(args.size() > 2 ? args.substr(2) : std::string(), file, number);
   return file;
 }
 

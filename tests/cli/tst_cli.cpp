@@ -132,6 +132,34 @@ class TestCli : public QObject {
     QCOMPARE(ReadAll(dir.filePath("out/scan_2.dat")), before);
   }
 
+  void statsSayWhichImageGivesNoRoughness() {
+    // Image 1 holds a value that is no number: no block for it, a line saying so and
+    // exit status 1; image 2's block follows.
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("two.txt"),
+              "Version    : 1.10\r\nXScanRange : 1\r\nYScanRange : 1\r\nXPhysUnit  : nm\r\n"
+              "YPhysUnit  : nm\r\nxPixel     : 2\r\nyPixel     : 1\r\nFileDescBegin\r\n"
+              "FileName : nan.sin\r\nFileDescEnd\r\nFileDescBegin\r\n"
+              "FileName : two.sin\r\nFileDescEnd\r\n");
+    const float nanAndOne[] = {std::nanf(""), 1.0f};
+    const float twos[] = {2.0f, 2.0f};
+    WriteFile(dir.filePath("nan.sin"), QByteArray(reinterpret_cast<const char*>(nanAndOne), 8));
+    WriteFile(dir.filePath("two.sin"), QByteArray(reinterpret_cast<const char*>(twos), 8));
+    const Result r = Cli({"process", dir.filePath("two.txt"), "--image", "all", "--stats"});
+    QCOMPARE(r.exit, 1);
+    QVERIFY2(r.err.contains("no roughness for image 1"), r.err.constData());
+    QVERIFY(!r.err.contains("image 2"));
+    QCOMPARE(r.out, QByteArray("Mean = 2\nStD  = 0\n"));
+  }
+
+  void aMissingOutputFolderIsMade() {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("new/sub");
+    const Result r = Cli({"convert", Demo(), "--to", "ascii", "--out-dir", out});
+    QCOMPARE(r.exit, 0);
+    QVERIFY(QFile::exists(out + "/demo_1.dat") && QFile::exists(out + "/demo_2.dat"));
+  }
+
   void anOutputOptionGivenTwiceIsAUsageError() {
     QTemporaryDir dir;
     const Result r = Cli(
@@ -466,6 +494,13 @@ class TestCli : public QObject {
              ascii, "--decimal-point", "."});
     QCOMPARE(r.exit, 0);
     for (double v : Values(ReadAll(ascii))) QCOMPARE(v, 0.0);
+    // A "#" that is not followed by digits alone belongs to the file name.
+    const QString hashed = dir.filePath("run#a.txt");
+    QCOMPARE(Cli({"process", Demo(), "--image", "2", "--native", hashed, "--kind", "sin"}).exit, 0);
+    r = Cli({"process", Demo(), "--image", "2", "--op", "arith:/:" + hashed, "--ascii", ascii,
+             "--decimal-point", "."});
+    QCOMPARE(r.exit, 0);
+    for (double v : Values(ReadAll(ascii))) QCOMPARE(v, 1.0);
   }
 
   void arithRefusals() {
@@ -761,10 +796,23 @@ class TestCli : public QObject {
     QCOMPARE(blocks.size(), 1);
     QCOMPARE(blocks[0]["columns"], QString("256"));
 
-    // Unwritable output: exit 1 with the reason.
-    r = Cli({"convert", Demo(), "--to", "ascii", "--out-dir", "/nonexistent/dir"});
+    // An output folder that cannot be made (a file stands in its path): exit 1 with the
+    // reason, nothing written.
+    WriteFile(dir.filePath("plain"), "x");
+    r = Cli({"convert", Demo(), "--to", "ascii", "--out-dir", dir.filePath("plain/sub")});
     QCOMPARE(r.exit, 1);
-    QVERIFY(r.err.contains("cannot write /nonexistent/dir/demo_1.dat"));
+    QVERIFY2(r.err.contains("cannot make the output folder " + dir.filePath("plain/sub").toUtf8()),
+             r.err.constData());
+    // A folder that exists but takes no files: the write fails with the reason.
+    QVERIFY(QDir(dir.path()).mkpath("locked"));
+    QFile::setPermissions(dir.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+    if (!QFile(dir.filePath("locked/probe")).open(QIODevice::WriteOnly)) {  // not as root
+      r = Cli({"convert", Demo(), "--to", "ascii", "--out-dir", dir.filePath("locked")});
+      QCOMPARE(r.exit, 1);
+      QVERIFY(r.err.contains("cannot write " + dir.filePath("locked/demo_1.dat").toUtf8()));
+    }
+    QFile::setPermissions(dir.filePath("locked"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
 };
 
