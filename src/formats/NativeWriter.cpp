@@ -280,10 +280,12 @@ bool WriteNativeFiles(const TImageDoc& window, const std::string& FileName, TNat
   if (Kind == TNativeKind::Int && pic) {
     scale = IntegerScale(*pic);
     if (scale.Changed) {
-      msgs.ShowMessage("Scale " + FormatGeneral(pic->ScanPara.Scale, sep) +
-                           " cannot hold these values as integers: they are saved with Scale " +
-                           FormatGeneral(scale.Scale, sep) + ".",
-                       TMsgDlgType::mtInformation);
+      msgs.ShowMessage(
+          "Scale " + FormatGeneral(pic->ScanPara.Scale, sep) +
+              " cannot hold these values as integers to within a millionth of their range: "
+              "they are saved with Scale " +
+              FormatGeneral(scale.Scale, sep) + ".",
+          TMsgDlgType::mtInformation);
     }
   }
   const std::string text = NativeParameterText(window, dataName, Kind, sep, scale.Scale);

@@ -142,9 +142,11 @@ TEST(NativeWriter, IntegerSaveKeepsValuesTheScaleCannotHold) {
   auto doc = IntDoc({1, 2, 3, 4, 5, 6}, 1000);
   RecordingMessages msgs;
   ASSERT_TRUE(WriteNativeFiles(*doc, dir / "b.txt", TNativeKind::Int, msgs));
-  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{
-                              "Scale 1000 cannot hold these values as integers: they are saved "
-                              "with Scale 3.72529029846191E-9."});
+  EXPECT_EQ(msgs.Texts(),
+            std::vector<std::string>{
+                "Scale 1000 cannot hold these values as integers to within a millionth of "
+                "their range: they are saved "
+                "with Scale 3.72529029846191E-9."});
   EXPECT_NE(ReadBytes(dir / "b.txt").find("Scale    : 3.72529029846191E-9\r\n"), std::string::npos);
   const int32_t q = 1 << 28;
   EXPECT_EQ(ReadBytes(dir / "b.int"), Int32s({5 * q, 6 * q, 3 * q, 4 * q, q, 2 * q}));
@@ -165,11 +167,14 @@ TEST(NativeWriter, IntegerSaveKeepsValuesTheScaleCannotHold) {
   auto big = IntDoc({3e9f, -1}, 1);
   ASSERT_TRUE(WriteNativeFiles(*big, dir / "g.txt", TNativeKind::Int, msgs));
   EXPECT_EQ(ReadBytes(dir / "g.int"), Int32s({1500000000, 0}));
-  EXPECT_EQ(msgs.Texts(), (std::vector<std::string>{
-                              "Scale 0 cannot hold these values as integers: they are saved "
-                              "with Scale 4.65661287307739E-10.",
-                              "Scale 1 cannot hold these values as integers: they are saved "
-                              "with Scale 2."}));
+  EXPECT_EQ(msgs.Texts(),
+            (std::vector<std::string>{
+                "Scale 0 cannot hold these values as integers to within a millionth of "
+                "their range: they are saved "
+                "with Scale 4.65661287307739E-10.",
+                "Scale 1 cannot hold these values as integers to within a millionth of "
+                "their range: they are saved "
+                "with Scale 2."}));
   // -1 / 2 rounds to 0 (ties to even): 1 away, well within a millionth of the range.
   auto gBack = Open(dir / "g.txt", msgs);
   ASSERT_EQ(gBack.size(), 1u);
