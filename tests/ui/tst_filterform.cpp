@@ -74,6 +74,20 @@ void Choose(QComboBox* box, int index) {
   box->setCurrentIndex(index);
 }
 
+// Leveling "2Dim", order 0, on `image`: one "do", then "take over"; returns once the
+// workbench is gone.
+void LevelPlaneAndTakeOver(TMainForm& main, TMDIChild* image) {
+  main.MdiArea()->setActiveSubWindow(image);
+  main.SlopeItem->trigger();
+  QPointer<TFilterForm> slop = qobject_cast<TFilterForm*>(main.MdiArea()->activeSubWindow());
+  QVERIFY(slop);
+  Choose(slop->ComboSlop, sm2Dim);
+  Choose(slop->ComboSlopOrder, soZero);
+  slop->Button4->click();
+  slop->Button3->click();
+  QTRY_VERIFY(!slop);
+}
+
 }  // namespace
 
 class TestFilterForm : public QObject {
@@ -442,15 +456,8 @@ class TestFilterForm : public QObject {
     }
     // The workbench on the middle window, which is neither the first nor the last made.
     TMDIChild* owner = images[1];
-    main.MdiArea()->setActiveSubWindow(owner);
-    main.SlopeItem->trigger();
-    QPointer<TFilterForm> slop = qobject_cast<TFilterForm*>(main.MdiArea()->activeSubWindow());
-    QVERIFY(slop);
-    Choose(slop->ComboSlop, sm2Dim);
-    Choose(slop->ComboSlopOrder, soZero);
-    slop->Button4->click();
-    slop->Button3->click();
-    QTRY_VERIFY(!slop);
+    LevelPlaneAndTakeOver(main, owner);
+    QVERIFY(!QTest::currentTestFailed());
     QTRY_COMPARE(main.MdiArea()->activeSubWindow(), static_cast<QMdiSubWindow*>(owner));
     QCOMPARE(main.CurrentImageWindow(), owner);
     QTRY_VERIFY(owner->Doc().Picture->Min < 0);  // redrawn: the range is the leveled one
@@ -512,15 +519,8 @@ class TestFilterForm : public QObject {
     main.NoiseItem->trigger();
     QPointer<TFilterForm> noise = qobject_cast<TFilterForm*>(main.MdiArea()->activeSubWindow());
     QVERIFY(noise);
-    main.MdiArea()->setActiveSubWindow(image);
-    main.SlopeItem->trigger();
-    QPointer<TFilterForm> slop = qobject_cast<TFilterForm*>(main.MdiArea()->activeSubWindow());
-    QVERIFY(slop);
-    Choose(slop->ComboSlop, sm2Dim);
-    Choose(slop->ComboSlopOrder, soZero);
-    slop->Button4->click();
-    slop->Button3->click();
-    QTRY_VERIFY(!slop);
+    LevelPlaneAndTakeOver(main, image);
+    QVERIFY(!QTest::currentTestFailed());
     // The maximised workbench does not hand its state to the image window.
     QVERIFY(!image->isMaximized());
     // 0..6 repeating over 64 values: the global mean is removed.
