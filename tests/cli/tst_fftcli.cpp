@@ -13,6 +13,7 @@
 #include "cli/CliOptions.h"
 #include "cli/Operations.h"
 #include "formats/OpenFile.h"
+#include "support/CliRefusal.h"
 #include "support/CliRun.h"
 
 namespace {
@@ -32,16 +33,6 @@ std::unique_ptr<TImageDoc> Doc(int columns, int rows, F f) {
 
 std::vector<float> Values(const TImageDoc& doc) {
   return std::vector<float>(doc.Picture->Data(), doc.Picture->Data() + doc.Picture->ValueCount());
-}
-
-// The usage error a text gives, or "" when it parses.
-std::string Refusal(const std::string& text) {
-  try {
-    ParseOperation(text);
-  } catch (const CliUsageError& e) {
-    return e.what();
-  }
-  return {};
 }
 
 // Runs one operation; stderr lines are collected.

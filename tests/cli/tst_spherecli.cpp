@@ -15,20 +15,13 @@
 #include "formats/AsciiExport.h"
 #include "formats/OpenFile.h"
 #include "process/Sphere.h"
+#include "support/CliRefusal.h"
 #include "support/CliRun.h"
+#include "support/PictureBits.h"
 
 namespace {
 
 const std::string kDemo = TARNISK_SAMPLES_DIR "/demo/demo.txt";
-
-std::string Refusal(const std::string& text) {
-  try {
-    ParseOperation(text);
-  } catch (const CliUsageError& e) {
-    return e.what();
-  }
-  return {};
-}
 
 QByteArray Read(const QString& path) {
   QFile f(path);
@@ -62,11 +55,6 @@ std::unique_ptr<TVKMPicture> Plain(const TVKMPicture& source, double r, bool low
   if (SphereFilterPlain(source, *out, r, lowpass, none, quiet) != TSphereRun::Done)
     out->SetSize(0, 0);
   return out;
-}
-
-bool SameBits(const TVKMPicture& a, const TVKMPicture& b) {
-  return a.Columns == b.Columns && a.Rows == b.Rows && a.HasMatrix() &&
-         std::memcmp(a.Data(), b.Data(), a.ValueCount() * sizeof(float)) == 0;
 }
 
 }  // namespace

@@ -10,18 +10,10 @@
 #include "cli/CliOptions.h"
 #include "cli/Operations.h"
 #include "process/Workbench.h"
+#include "support/CliRefusal.h"
+#include "support/PictureBits.h"
 
 namespace {
-
-// The reason of a usage error, or "" when the text parses.
-std::string Refusal(const std::string& text) {
-  try {
-    ParseOperation(text);
-  } catch (const CliUsageError& e) {
-    return e.what();
-  }
-  return {};
-}
 
 // An image of `columns` x `rows` with value f(column, row), rendered as opened.
 std::unique_ptr<TImageDoc> Image(CliMessages& msgs, int columns, int rows,
@@ -46,11 +38,6 @@ struct Run {
     return ApplyOperation(ParseOperation(op), doc, ctx);
   }
 };
-
-bool SameBits(const TVKMPicture& a, const TVKMPicture& b) {
-  return a.Columns == b.Columns && a.Rows == b.Rows &&
-         std::memcmp(a.Data(), b.Data(), a.ValueCount() * sizeof(float)) == 0;
-}
 
 float Plane(int c, int r) {
   return 3.0f + 2.0f * c + 5.0f * r;

@@ -28,6 +28,7 @@
 #include "process/ui/TWorkbenchImage.h"
 #include "qtgui/ViewPainter.h"
 #include "settings/IniFile.h"
+#include "support/PictureBits.h"
 #include "support/RecordingMessages.h"
 #include "view/TMDIChild.h"
 
@@ -53,14 +54,6 @@ std::unique_ptr<TVKMPicture> Picture(int cols, int rows, const std::function<flo
 
 float Wavy(int c, int r) {
   return std::sin(0.7f * c) * 20.0f + 3.0f * r + ((c * 7 + r * 13) % 5);
-}
-
-std::vector<float> Values(const TVKMPicture& p) {
-  return std::vector<float>(p.Data(), p.Data() + p.ValueCount());
-}
-
-bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
 // A control position on Image2 that rounds to picture pixel (x, line y).

@@ -18,6 +18,7 @@
 #include "process/ui/TFilterForm.h"
 #include "process/ui/TWorkbenchImage.h"
 #include "settings/IniFile.h"
+#include "support/PictureBits.h"
 #include "support/RecordingMessages.h"
 
 namespace {
@@ -35,15 +36,6 @@ std::unique_ptr<TVKMPicture> Picture(int cols, int rows, const std::function<flo
   TBitmap8 shown;
   p->Render(shown);
   return p;
-}
-
-std::vector<float> Values(const TVKMPicture& p) {
-  return std::vector<float>(p.Data(), p.Data() + p.ValueCount());
-}
-
-bool SameBits(const TVKMPicture& a, const TVKMPicture& b) {
-  return a.Columns == b.Columns && a.Rows == b.Rows &&
-         std::memcmp(a.Data(), b.Data(), a.ValueCount() * sizeof(float)) == 0;
 }
 
 // A control position on Image2 that rounds to picture pixel (x, line y).

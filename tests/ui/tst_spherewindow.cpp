@@ -18,6 +18,7 @@
 #include "process/Sphere.h"
 #include "process/ui/TFilterForm.h"
 #include "settings/IniFile.h"
+#include "support/PictureBits.h"
 #include "support/RecordingMessages.h"
 
 namespace {
@@ -37,14 +38,6 @@ std::unique_ptr<TVKMPicture> Picture(int cols, int rows, unsigned seed = 5) {
   TBitmap8 shown;
   p->Render(shown);
   return p;
-}
-
-std::vector<float> Values(const TVKMPicture& p) {
-  return std::vector<float>(p.Data(), p.Data() + p.ValueCount());
-}
-
-bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
 // The values the command line leaves after `op` on a copy of `source`.
