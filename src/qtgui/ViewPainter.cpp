@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "formats/BitmapWriter.h"
 #include "image/NumberFormat.h"
 #include "image/TextEncoding.h"
 #include "image/ViewGeometry.h"
@@ -43,8 +44,6 @@ void Line(QPainter& p, int x1, int y1, int x2, int y2) {
 
 QImage ToQImage(const TBitmap8& bitmap) {
   QImage img(bitmap.Width, bitmap.Height, QImage::Format_Indexed8);
-  // Lines are padded to whole words: the padding is zero, not whatever memory held.
-  img.fill(0);
   QList<QRgb> colours;
   colours.reserve(256);
   for (const auto& e : bitmap.Palette) colours.push_back(qRgb(e.peRed, e.peGreen, e.peBlue));
@@ -243,56 +242,13 @@ bool WriteComposedView(const std::string& path, TImageDoc& doc, const TViewOptio
   return true;
 }
 
-QByteArray EncodeBitmap8(const TBitmap8& bitmap) {
-  // File header, information header (96 dots per inch, 256 colours), the palette as
-  // blue, green, red, 0, then the lines from the bottom up, each padded with zeros to
-  // whole 32-bit words. Written here rather than by the image library, whose padding
-  // bytes are whatever its line buffer held, so that equal bitmaps give equal files.
-  const uint32_t stride = (static_cast<uint32_t>(bitmap.Width) + 3u) & ~3u;
-  const uint32_t pixels = stride * static_cast<uint32_t>(bitmap.Height);
-  const uint32_t offset = 14 + 40 + 256 * 4;
-  QByteArray b;
-  b.reserve(static_cast<qsizetype>(offset + pixels));
-  const auto u16 = [&b](uint32_t v) {
-    b.append(static_cast<char>(v & 0xFFu));
-    b.append(static_cast<char>((v >> 8) & 0xFFu));
-  };
-  const auto u32 = [&u16](uint32_t v) {
-    u16(v & 0xFFFFu);
-    u16(v >> 16);
-  };
-  b.append("BM", 2);
-  u32(offset + pixels);
-  u32(0);
-  u32(offset);
-  u32(40);
-  u32(static_cast<uint32_t>(bitmap.Width));
-  u32(static_cast<uint32_t>(bitmap.Height));
-  u16(1);
-  u16(8);
-  u32(0);
-  u32(pixels);
-  u32(3780);
-  u32(3780);
-  u32(256);
-  u32(256);
-  for (const auto& e : bitmap.Palette) {
-    b.append(static_cast<char>(e.peBlue));
-    b.append(static_cast<char>(e.peGreen));
-    b.append(static_cast<char>(e.peRed));
-    b.append('\0');
-  }
-  const QByteArray padding(static_cast<qsizetype>(stride) - bitmap.Width, '\0');
-  for (int y = bitmap.Height - 1; y >= 0; --y) {
-    b.append(reinterpret_cast<const char*>(bitmap.ScanLine(y)), bitmap.Width);
-    b.append(padding);
-  }
-  return b;
-}
-
 bool WriteBitmapFile(const TBitmap8& bitmap, const std::string& path) {
   if (bitmap.Width <= 0 || bitmap.Height <= 0) return false;
-  return WriteWholeFile(path, EncodeBitmap8(bitmap));
+  // Encoded here rather than by the image library, whose line padding holds whatever
+  // its buffer held.
+  const std::string bytes = EncodeBitmap8(bitmap);
+  return WriteWholeFile(
+      path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 bool WriteBitmapFile(const TBitmap8& bitmap, const QString& path) {

@@ -62,5 +62,4 @@ bool WriteComposedView(const std::string& path, TImageDoc& doc, const TViewOptio
 // Writes the rendered bitmap as an 8-bit Windows bitmap with its 256-colour palette.
 // The bytes of the file depend only on the bitmap (its line padding is zero).
 bool WriteBitmapFile(const TBitmap8& bitmap, const std::string& path);
-QByteArray EncodeBitmap8(const TBitmap8& bitmap);
 bool WriteBitmapFile(const TBitmap8& bitmap, const QString& path);

@@ -407,13 +407,9 @@ void TFilterForm::UpdateMinimumSize() {
     setMinimumSize(kFilterFormMinWidth, kFilterFormMinHeight);
     return;
   }
-  const QFontMetrics fm(Form->font());
-  const int line = std::max(22, fm.height() + 8);
-  const int radio = fm.height() + 6;
-  // The tallest panel: the sphere's radius edit, two radio buttons and its progress bar.
-  const int sphere =
-      std::max(90, std::max(64, std::max(48, 20 + line + 4) + radio) + radio + 6) + 16 + 8;
-  const int panel = std::max(120, sphere);
+  // The tallest panel is the sphere's: it ends below its progress bar (placed by
+  // LayoutPanels for the font in use).
+  const int panel = std::max(120, SphereProgress ? SphereProgress->geometry().bottom() + 1 + 8 : 0);
   const int frame = height() - Form->height();
   const int column = kFilterColumn + 2 + panel + 2 + ButtonGrid().PanelHeight;
   setMinimumSize(kFilterFormMinWidth, std::min(kFilterFormMinHeight, column + std::max(0, frame)));
